@@ -1,0 +1,42 @@
+// Platform-type text and the one message-box function of the device layer.
+#include <cwchar>
+
+#include "common/DeviceShell.h"
+
+namespace brevitex {
+
+namespace {
+
+constexpr UINT kGetPlatformType = 257;  // SPI_GETPLATFORMTYPE on the device
+
+MessageBoxHook g_messageBoxHook = nullptr;
+void* g_messageBoxContext = nullptr;
+
+}  // namespace
+
+bool DevicePlatformType(wchar_t* buffer, UINT capacity) {
+    if (!buffer || capacity == 0) return false;
+    buffer[0] = 0;
+    if (SystemParametersInfoW(kGetPlatformType, capacity, buffer, 0) && buffer[0]) return true;
+    wchar_t fromEnvironment[256] = {};
+    DWORD length = GetEnvironmentVariableW(L"BREVITEX_PLATFORM", fromEnvironment, 256);
+    const wchar_t* type = (length > 0 && length < 256) ? fromEnvironment : L"PocketPC";
+    if (wcslen(type) + 1 > capacity) return false;
+    wcscpy(buffer, type);
+    return true;
+}
+
+void SetMessageBoxHook(MessageBoxHook hook, void* context) {
+    g_messageBoxContext = context;
+    g_messageBoxHook = hook;
+}
+
+int DeviceMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+    if (MessageBoxHook hook = g_messageBoxHook) {
+        int answer = hook(owner, text, caption, type, g_messageBoxContext);
+        if (answer != 0) return answer;
+    }
+    return MessageBoxW(owner, text, caption, type);
+}
+
+}  // namespace brevitex

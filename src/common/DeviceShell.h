@@ -1,0 +1,123 @@
+// The device layer: the handheld shell services the program calls by role,
+// made real on a desktop (Wine or Windows). Every platform difference lives
+// behind these functions; the callers never test for the platform themselves.
+#pragma once
+
+#include <windows.h>
+
+namespace brevitex {
+
+// ---- Platform type ----------------------------------------------------------
+
+// The platform-type text ("PocketPC", "SmartPhone"). Asks the real platform
+// first; where that query fails (desktop Windows, Wine) the environment
+// variable BREVITEX_PLATFORM answers, "PocketPC" when unset.
+bool DevicePlatformType(wchar_t* buffer, UINT capacity);
+
+// ---- Message boxes ----------------------------------------------------------
+
+// Every message box of the program goes through here.
+int DeviceMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+
+// A process-wide hook that answers message boxes instead of showing them
+// (tests). Returning 0 from the hook shows the real box.
+using MessageBoxHook = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type,
+                               void* context);
+void SetMessageBoxHook(MessageBoxHook hook, void* context);
+
+// ---- Device screen ----------------------------------------------------------
+
+// The rectangle on the desktop that stands for the handheld's screen (480 x 640
+// unless BREVITEX_SCREEN=WxH says otherwise), at the top-left of the primary
+// work area.
+RECT DeviceScreenRect();
+
+// ---- Menu bar ---------------------------------------------------------------
+
+struct MenuBarInfo {
+    DWORD size;            // sizeof(MenuBarInfo)
+    HWND parent;
+    DWORD flags;           // kMenuBarIdIsMenu, or 0 for a menu-bar resource
+    UINT resourceId;
+    HINSTANCE instance;
+    UINT bitmapId;         // 0
+    UINT imageCount;       // 0
+    HWND menuBar;          // out
+    COLORREF background;   // 0
+};
+
+inline constexpr DWORD kMenuBarIdIsMenu = 0x10;
+inline constexpr UINT kMenuBarGetMenu = WM_USER + 402;      // returns the menu handle
+inline constexpr UINT kMenuBarOverrideKey = WM_USER + 403;  // wParam key, lParam 0x00030003
+inline constexpr LPARAM kOverrideKeyAllEvents = 0x00030003;
+inline constexpr UINT kHotKeyReleased = 0x1000;             // low word of WM_HOTKEY lParam on release
+
+inline constexpr UINT kBackKey = VK_ESCAPE;       // 0x1B
+inline constexpr UINT kVolumeUpKey = VK_F6;       // 0x75
+inline constexpr UINT kVolumeDownKey = VK_F7;     // 0x76
+
+bool DeviceCreateMenuBar(MenuBarInfo* info);
+
+// ---- Dialog initialisation and navigation bar -------------------------------
+
+struct DialogInitInfo {
+    DWORD mask;   // 1: flags are valid
+    HWND dialog;
+    DWORD flags;  // kDialogInitFullScreen
+};
+
+inline constexpr DWORD kDialogInitFullScreen = 13;  // done button, full screen, input panel down
+
+// Sizes the dialog to the device screen above the menu bar (it receives WM_SIZE)
+// and lowers the input panel.
+bool DeviceInitDialog(DialogInitInfo* info);
+bool DeviceSetNavBarText(HWND dialog, const wchar_t* text);
+
+// Extended style of a dialog template asking for an OK button in its caption.
+inline constexpr DWORD kCaptionOkStyle = 0x80000000;
+
+// ---- Input panel ------------------------------------------------------------
+
+inline constexpr int kSipRaise = 0;
+inline constexpr int kSipLower = 1;
+
+struct SipInfo {
+    bool shown;
+    RECT visibleDesktop;  // the device's work area not covered by the panel
+    RECT panel;           // the panel strip
+};
+
+bool DeviceSipPreference(HWND window, int state);
+bool DeviceSipGetInfo(SipInfo* info);
+
+// ---- Tap and hold -----------------------------------------------------------
+
+struct GestureInfo {
+    DWORD size;    // 20 on the device
+    HWND window;
+    POINT point;   // client coordinates of the tap
+    DWORD flags;   // kGestureReturnResult
+};
+
+inline constexpr DWORD kGestureReturnResult = 1;
+
+// Nonzero when the tap turned into a tap-and-hold; WM_CONTEXTMENU has then been delivered.
+DWORD DeviceRecognizeGesture(GestureInfo* info);
+
+// ---- Activation and setting change ------------------------------------------
+
+struct ActivateInfo {
+    DWORD size;  // 12
+    DWORD state[2];
+};
+
+bool DeviceHandleActivate(HWND window, WPARAM wParam, LPARAM lParam, ActivateInfo* info);
+LRESULT DeviceHandleSettingChange(HWND window, WPARAM wParam, LPARAM lParam, ActivateInfo* info);
+
+// ---- Back key ---------------------------------------------------------------
+
+// Hands a Back key (from WM_HOTKEY) to the focused edit box, which deletes the
+// character before the caret.
+void DeviceSendBackToFocusWindow(UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace brevitex

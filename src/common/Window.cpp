@@ -1,0 +1,176 @@
+// Binding of windows and dialogs to their objects, and message dispatch.
+#include "common/Window.h"
+
+namespace brevitex {
+
+namespace {
+
+// The object the next window created on this thread binds to.
+thread_local WindowBase* t_pendingObject = nullptr;
+
+const wchar_t kObjectProperty[] = L"BrevitexWindowObject";
+
+bool ReturnsValueDirectly(UINT message) {
+    switch (message) {
+    case WM_INITDIALOG:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+void PrepareBinding(WindowBase* object) { t_pendingObject = object; }
+
+WindowBase::~WindowBase() {
+    if (hwnd_ && IsWindow(hwnd_)) {
+        // The object goes away before its window: detach so no message reaches a dead object.
+        HWND hwnd = hwnd_;
+        Unbind();
+        DestroyWindow(hwnd);
+    }
+}
+
+WindowBase* WindowBase::FromHandle(HWND hwnd) {
+    return static_cast<WindowBase*>(GetPropW(hwnd, kObjectProperty));
+}
+
+void WindowBase::Bind(HWND hwnd) {
+    hwnd_ = hwnd;
+    SetPropW(hwnd, kObjectProperty, this);
+}
+
+void WindowBase::Unbind() {
+    if (!hwnd_) return;
+    if (subclassed_) {
+        if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd_, GWLP_WNDPROC)) == SubclassProc) {
+            SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(baseProc_));
+        }
+        subclassed_ = false;
+    }
+    RemovePropW(hwnd_, kObjectProperty);
+    hwnd_ = nullptr;
+}
+
+HWND WindowBase::CreateBound(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
+                             int x, int y, int width, int height, HWND parent, HMENU menu,
+                             HINSTANCE instance, void* param) {
+    PrepareBinding(this);
+    HWND hwnd = CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menu,
+                                instance, param);
+    if (t_pendingObject == this) t_pendingObject = nullptr;
+    return hwnd;
+}
+
+bool WindowBase::Subclass(HWND hwnd) {
+    if (!hwnd || hwnd_) return false;
+    auto old = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+    if (!old) return false;
+    baseProc_ = old;
+    subclassed_ = true;
+    Bind(hwnd);
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc));
+    return true;
+}
+
+LRESULT WindowBase::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcW(baseProc_, hwnd_, message, wParam, lParam);
+}
+
+LRESULT WindowBase::Dispatch(WindowBase* self, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (message != WM_NCDESTROY) {
+        if (self->OnMessage(message, wParam, lParam, result)) return result;
+        return self->DefaultProc(message, wParam, lParam);
+    }
+    self->OnMessage(message, wParam, lParam, result);
+    result = self->DefaultProc(message, wParam, lParam);
+    self->Unbind();
+    self->OnFinalMessage();
+    return result;
+}
+
+LRESULT CALLBACK WindowBase::StartWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    WindowBase* self = FromHandle(hwnd);
+    if (!self) {
+        self = t_pendingObject;
+        if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+        t_pendingObject = nullptr;
+        self->Bind(hwnd);
+    }
+    return Dispatch(self, hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK WindowBase::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    WindowBase* self = FromHandle(hwnd);
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return Dispatch(self, hwnd, message, wParam, lParam);
+}
+
+INT_PTR DialogBase::DoModal(HWND owner, UINT templateId, HINSTANCE instance) {
+    if (!instance) instance = GetModuleHandleW(nullptr);
+    PrepareBinding(this);
+    INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+    if (t_pendingObject == this) t_pendingObject = nullptr;
+    return result;
+}
+
+HWND DialogBase::CreateModeless(HWND owner, UINT templateId, HINSTANCE instance) {
+    if (!instance) instance = GetModuleHandleW(nullptr);
+    PrepareBinding(this);
+    HWND hwnd = CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc,
+                                   reinterpret_cast<LPARAM>(this));
+    if (t_pendingObject == this) t_pendingObject = nullptr;
+    return hwnd;
+}
+
+LRESULT DialogBase::DefaultProc(UINT, WPARAM, LPARAM) { return 0; }
+
+INT_PTR CALLBACK DialogBase::StartDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<DialogBase*>(FromHandle(hwnd));
+    if (!self) {
+        self = static_cast<DialogBase*>(t_pendingObject);
+        if (!self) return FALSE;
+        t_pendingObject = nullptr;
+        self->hwnd_ = hwnd;
+        SetPropW(hwnd, kObjectProperty, static_cast<WindowBase*>(self));
+    }
+    LRESULT result = 0;
+    bool consumed = self->OnMessage(message, wParam, lParam, result);
+    if (message == WM_NCDESTROY) {
+        RemovePropW(hwnd, kObjectProperty);
+        self->hwnd_ = nullptr;
+        self->OnFinalMessage();
+        return FALSE;
+    }
+    if (!consumed) {
+        // Reflect unhandled control notifications back to the control that sent them.
+        HWND control = nullptr;
+        if (message == WM_COMMAND && lParam) {
+            control = reinterpret_cast<HWND>(lParam);
+        } else if (message == WM_NOTIFY && lParam) {
+            control = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
+        }
+        if (!control || control == hwnd || !IsWindow(control)) return FALSE;
+        result = SendMessageW(control, kReflectBase + message, wParam, lParam);
+        if (!result) return FALSE;
+    }
+    if (ReturnsValueDirectly(message)) return static_cast<INT_PTR>(result);
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+}  // namespace brevitex

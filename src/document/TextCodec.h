@@ -1,0 +1,38 @@
+// Conversion between file bytes and the editor's UTF-16 text: strict UTF-8,
+// UTF-16 little-endian and platform code pages, with detection on load and the
+// UTF-16 fallback on save.
+#pragma once
+
+#include <cstddef>
+
+#include "common/TextEncoding.h"
+#include "common/WideString.h"
+
+namespace brevitex {
+
+// Strict UTF-8 to UTF-16. Returns the units produced (counted when dest is
+// null), or -1 for malformed input. A sequence cut off by the end of the input
+// is dropped. Never writes a terminator.
+int Utf8ToUtf16(const unsigned char* source, size_t sourceBytes, wchar_t* dest, int destCapacity);
+
+// UTF-16 to UTF-8. Returns the bytes produced (counted when dest is null), or
+// -1 for an unpaired surrogate. A lone high surrogate at the end is dropped.
+// Never writes a terminator.
+int Utf16ToUtf8(const wchar_t* source, size_t sourceUnits, unsigned char* dest, int destCapacity);
+
+// Decodes a file image. encoding: in, the requested encoding; out, the one the
+// document is to remember. hasBom is set true when a byte-order mark was found
+// and left untouched otherwise. False only when memory could not be had.
+bool DecodeText(const unsigned char* bytes, size_t size, WideString& text, TextEncoding& encoding,
+                bool& hasBom);
+
+// Encodes text for saving. encoding: in, the document's; out, the one used.
+// writeBom: in, whether a BOM is wanted; out, true when the UTF-16 fallback was
+// taken. The caller writes bom, then body. False when memory could not be had.
+bool EncodeText(const WideString& text, TextEncoding& encoding, bool& writeBom, ByteString& bom,
+                ByteString& body);
+
+// "UTF-16", "UTF-8", "GBK", "Big5" or "ANSI".
+const wchar_t* EncodingDisplayName(TextEncoding encoding);
+
+}  // namespace brevitex
