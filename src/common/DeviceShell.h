@@ -32,6 +32,14 @@ void SetMessageBoxHook(MessageBoxHook hook, void* context);
 // work area.
 RECT DeviceScreenRect();
 
+// ---- Threads ----------------------------------------------------------------
+
+// Prepares the calling UI thread for the device services (window placement on
+// the device screen, key routing); DeviceDetachThread undoes it. Frame threads
+// and test threads that create the program's windows call both.
+bool DeviceAttachThread();
+void DeviceDetachThread();
+
 // ---- Menu bar ---------------------------------------------------------------
 
 struct MenuBarInfo {
