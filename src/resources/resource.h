@@ -3,3 +3,31 @@
 
 #define IDR_MAINFRAME 101
 #define IDS_APP_TITLE 101
+
+// ---- Find/replace, go-to and font dialogs ----------------------------------
+#define IDD_FIND_REPLACE        111
+#define IDD_FONT                113
+#define IDD_GOTO                114
+#define IDR_FIND_MENUBAR        145
+#define IDR_OK_CANCEL_BAR       59139
+#define IDS_MENUBAR_OK          59280
+#define IDS_MENUBAR_CANCEL      59281
+#define IDM_FIND_FIND           57636
+#define IDM_FIND_REPLACE        57641
+#define IDC_FIND_TEXT           32771
+#define IDC_FIND_NEXT           32772
+#define IDC_REPLACE_TEXT        32773
+#define IDC_REPLACE             32774
+#define IDC_REPLACE_ALL         32775
+#define IDC_MATCH_CASE          32776
+#define IDC_WHOLE_WORD          32777
+#define IDC_FIND_LABEL          32781
+#define IDC_REPLACE_LABEL       32782
+#define IDC_MATCH_LABEL         32783
+#define IDC_GOTO_LINE_COUNT     1010
+#define IDC_FONT_FACE           1014
+#define IDC_FONT_SIZE           1015
+#define IDC_FONT_BOLD           1016
+#define IDC_GOTO_LINE           1017
+#define IDC_GOTO_COLUMN         1018
+// ---- end of the dialogs' ids ------------------------------------------------
