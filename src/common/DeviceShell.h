@@ -32,6 +32,13 @@ void SetMessageBoxHook(MessageBoxHook hook, void* context);
 // work area.
 RECT DeviceScreenRect();
 
+// Height of the menu-bar strip at the bottom of the device screen.
+int DeviceMenuBarHeight();
+
+// The device screen without the menu-bar strip: where full-screen windows and
+// top-level windows created with CW_USEDEFAULT are placed.
+RECT DeviceWorkArea();
+
 // ---- Threads ----------------------------------------------------------------
 
 // Prepares the calling UI thread for the device services (window placement on
@@ -64,6 +71,21 @@ inline constexpr UINT kBackKey = VK_ESCAPE;       // 0x1B
 inline constexpr UINT kVolumeUpKey = VK_F6;       // 0x75
 inline constexpr UINT kVolumeDownKey = VK_F7;     // 0x76
 
+// Creates the soft-key bar: an owned popup at the bottom of the device screen,
+// destroyed with its parent. Its menu has at most two top-level items, the left
+// and the right soft key (F1 and F2 press them while the parent or one of its
+// children has the focus). A popup item opens above its key, owned by the
+// parent (WM_INITMENUPOPUP and WM_COMMAND go to the parent); a plain command
+// item posts WM_COMMAND with its id to the parent.
+//
+// With kMenuBarIdIsMenu the resource id names a MENU resource, whose top-level
+// items are the soft keys. With flags 0 it names a menu-bar resource: RCDATA of
+// 16-bit little-endian words
+//     menu id, button count, then per button seven words:
+//     image index, command id, state, style, string id, reserved, sub-menu index
+// where the string id names the key's text in the string table and a sub-menu
+// index other than 0xFFFF makes the key open that popup of MENU <menu id>.
+// Only the first two buttons become soft keys; image, state and style are not used.
 bool DeviceCreateMenuBar(MenuBarInfo* info);
 
 // ---- Dialog initialisation and navigation bar -------------------------------
@@ -83,6 +105,21 @@ bool DeviceSetNavBarText(HWND dialog, const wchar_t* text);
 
 // Extended style of a dialog template asking for an OK button in its caption.
 inline constexpr DWORD kCaptionOkStyle = 0x80000000;
+
+// Dialog creation for every dialog of the program. They load the template,
+// take kCaptionOkStyle off (desktop Windows has no such style) and give such a
+// dialog an OK button in its caption that sends WM_COMMAND with IDOK (1), as
+// does a dialog initialised with the done button. Otherwise they behave as
+// DialogBoxParamW and CreateDialogParamW.
+INT_PTR DeviceDialogBoxParam(HINSTANCE instance, const wchar_t* templateName, HWND owner,
+                             DLGPROC proc, LPARAM param);
+HWND DeviceCreateDialogParam(HINSTANCE instance, const wchar_t* templateName, HWND owner,
+                             DLGPROC proc, LPARAM param);
+
+// The caption OK button's rectangle in screen coordinates; false when the
+// dialog has none. Hit-testing it gives kCaptionOkHitTest.
+bool DeviceCaptionOkRect(HWND dialog, RECT* rect);
+inline constexpr LRESULT kCaptionOkHitTest = HTOBJECT;
 
 // ---- Input panel ------------------------------------------------------------
 

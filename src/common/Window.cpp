@@ -1,6 +1,8 @@
 // Binding of windows and dialogs to their objects, and message dispatch.
 #include "common/Window.h"
 
+#include "common/DeviceShell.h"
+
 namespace brevitex {
 
 namespace {
@@ -122,8 +124,8 @@ LRESULT CALLBACK WindowBase::SubclassProc(HWND hwnd, UINT message, WPARAM wParam
 INT_PTR DialogBase::DoModal(HWND owner, UINT templateId, HINSTANCE instance) {
     if (!instance) instance = GetModuleHandleW(nullptr);
     PrepareBinding(this);
-    INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc,
-                                     reinterpret_cast<LPARAM>(this));
+    INT_PTR result = DeviceDialogBoxParam(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc,
+                                          reinterpret_cast<LPARAM>(this));
     if (t_pendingObject == this) t_pendingObject = nullptr;
     return result;
 }
@@ -131,8 +133,8 @@ INT_PTR DialogBase::DoModal(HWND owner, UINT templateId, HINSTANCE instance) {
 HWND DialogBase::CreateModeless(HWND owner, UINT templateId, HINSTANCE instance) {
     if (!instance) instance = GetModuleHandleW(nullptr);
     PrepareBinding(this);
-    HWND hwnd = CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc,
-                                   reinterpret_cast<LPARAM>(this));
+    HWND hwnd = DeviceCreateDialogParam(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc,
+                                        reinterpret_cast<LPARAM>(this));
     if (t_pendingObject == this) t_pendingObject = nullptr;
     return hwnd;
 }

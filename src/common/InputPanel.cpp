@@ -1,0 +1,244 @@
+// The emulated soft input panel: a keyboard strip above the menu bar, raised
+// and lowered for the whole process, with the change announced to the
+// program's top-level windows as WM_SETTINGCHANGE / SPI_SETSIPINFO.
+#include <mutex>
+
+#include "common/DeviceShell.h"
+
+namespace brevitex {
+
+namespace {
+
+constexpr UINT kSetSipInfo = 224;  // SPI_SETSIPINFO
+constexpr int kPanelHeightAt96Dpi = 80;
+const wchar_t kClassName[] = L"BrevitexInputPanel";
+
+// Panel-private message: wParam nonzero shows the panel, zero hides it.
+constexpr UINT kPanelShow = WM_USER + 420;
+
+// Key rows of the strip; '\b' is Backspace, '\r' Enter, ' ' the space bar.
+const wchar_t* const kRows[] = {L"qwertyuiop", L"asdfghjkl\b", L"zxcvbnm,.\r", L" "};
+constexpr int kRowCount = 4;
+constexpr int kColumns = 10;
+
+std::mutex g_lock;
+bool g_shown = false;
+HWND g_panel = nullptr;  // lives on the panel thread for the rest of the process
+
+int PanelHeight() {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return MulDiv(kPanelHeightAt96Dpi, dpi > 0 ? dpi : 96, 96);
+}
+
+RECT PanelRect() {
+    RECT work = DeviceWorkArea();
+    return RECT{work.left, work.bottom - PanelHeight(), work.right, work.bottom};
+}
+
+// The key of a row and column, and its rectangle within the panel's client area.
+RECT KeyRect(const RECT& client, int row, int column, int span) {
+    int width = client.right - client.left;
+    int height = client.bottom - client.top;
+    RECT key{client.left + width * column / kColumns, client.top + height * row / kRowCount,
+             client.left + width * (column + span) / kColumns, client.top + height * (row + 1) / kRowCount};
+    InflateRect(&key, -1, -1);
+    return key;
+}
+
+// The space bar spans the middle of the last row.
+void RowLayout(int row, int index, int* column, int* span) {
+    if (row == kRowCount - 1) {
+        *column = 2;
+        *span = 6;
+    } else {
+        *column = index;
+        *span = 1;
+    }
+}
+
+const wchar_t* KeyLabel(wchar_t key) {
+    switch (key) {
+    case L'\b': return L"\u2190";
+    case L'\r': return L"\u21B5";
+    case L' ': return L"";
+    default: return nullptr;
+    }
+}
+
+void PaintPanel(HWND panel, HDC dc) {
+    RECT client{};
+    GetClientRect(panel, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_3DSHADOW));
+    SetBkMode(dc, TRANSPARENT);
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    for (int row = 0; row < kRowCount; ++row) {
+        for (int index = 0; kRows[row][index]; ++index) {
+            int column = 0;
+            int span = 0;
+            RowLayout(row, index, &column, &span);
+            RECT key = KeyRect(client, row, column, span);
+            FillRect(dc, &key, GetSysColorBrush(COLOR_BTNFACE));
+            DrawEdge(dc, &key, BDR_RAISEDINNER, BF_RECT);
+            wchar_t text[2] = {kRows[row][index], 0};
+            const wchar_t* label = KeyLabel(text[0]);
+            DrawTextW(dc, label ? label : text, -1, &key, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        }
+    }
+}
+
+// The window with the keyboard focus in the foreground thread, which is where a tapped key goes.
+HWND FocusOfForeground() {
+    HWND foreground = GetForegroundWindow();
+    if (!foreground) return nullptr;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+void TypeKey(wchar_t key) {
+    HWND target = FocusOfForeground();
+    if (!target) return;
+    if (key == L'\b' || key == L'\r') {
+        UINT virtualKey = key == L'\b' ? VK_BACK : VK_RETURN;
+        LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+        PostMessageW(target, WM_KEYDOWN, virtualKey, scan | 1);
+        PostMessageW(target, WM_CHAR, key, scan | 1);
+        PostMessageW(target, WM_KEYUP, virtualKey, scan | 1 | 0xC0000000);
+        return;
+    }
+    PostMessageW(target, WM_CHAR, key, 1);
+}
+
+void TapAt(HWND panel, POINT point) {
+    RECT client{};
+    GetClientRect(panel, &client);
+    for (int row = 0; row < kRowCount; ++row) {
+        for (int index = 0; kRows[row][index]; ++index) {
+            int column = 0;
+            int span = 0;
+            RowLayout(row, index, &column, &span);
+            RECT key = KeyRect(client, row, column, span);
+            if (PtInRect(&key, point)) {
+                TypeKey(kRows[row][index]);
+                return;
+            }
+        }
+    }
+}
+
+LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case kPanelShow:
+        if (wParam) {
+            RECT rect = PanelRect();
+            SetWindowPos(hwnd, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                         SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        } else {
+            ShowWindow(hwnd, SW_HIDE);
+        }
+        return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_LBUTTONDOWN:
+        TapAt(hwnd, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(hwnd, &paint);
+        PaintPanel(hwnd, dc);
+        EndPaint(hwnd, &paint);
+        return 0;
+    }
+    default:
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+// The panel window belongs to a thread of its own, so it outlives the frame threads.
+DWORD WINAPI PanelThread(void* ready) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = PanelProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kClassName;
+    RegisterClassExW(&wc);
+    RECT rect = PanelRect();
+    g_panel = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, L"", WS_POPUP,
+                              rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr,
+                              nullptr, wc.hInstance, nullptr);
+    SetEvent(static_cast<HANDLE>(ready));
+    if (!g_panel) return 1;
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    return 0;
+}
+
+HWND PanelWindow() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        if (!ready) return;
+        HANDLE thread = CreateThread(nullptr, 0, PanelThread, ready, 0, nullptr);
+        if (thread) {
+            WaitForSingleObject(ready, 5000);
+            CloseHandle(thread);
+        }
+        CloseHandle(ready);
+    });
+    return g_panel;
+}
+
+struct Announcement {
+    DWORD process;
+    HWND panel;
+};
+
+BOOL CALLBACK AnnounceTo(HWND window, LPARAM context) {
+    const auto* announcement = reinterpret_cast<const Announcement*>(context);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == announcement->process && window != announcement->panel) {
+        // Synchronous for this thread's windows, queued for the other threads'.
+        SendNotifyMessageW(window, WM_SETTINGCHANGE, kSetSipInfo, 0);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+bool DeviceSipPreference(HWND window, int state) {
+    if (state != kSipRaise && state != kSipLower) return false;
+    bool show = state == kSipRaise;
+    HWND panel = PanelWindow();
+    {
+        std::lock_guard<std::mutex> guard(g_lock);
+        if (g_shown == show) return true;
+        g_shown = show;
+        if (panel) PostMessageW(panel, kPanelShow, show ? 1 : 0, 0);
+    }
+    Announcement announcement{GetCurrentProcessId(), panel};
+    EnumWindows(AnnounceTo, reinterpret_cast<LPARAM>(&announcement));
+    return true;
+}
+
+bool DeviceSipGetInfo(SipInfo* info) {
+    if (!info) return false;
+    bool shown = false;
+    {
+        std::lock_guard<std::mutex> guard(g_lock);
+        shown = g_shown;
+    }
+    RECT work = DeviceWorkArea();
+    info->shown = shown;
+    info->panel = PanelRect();
+    info->visibleDesktop = work;
+    if (shown) info->visibleDesktop.bottom = info->panel.top;
+    return true;
+}
+
+}  // namespace brevitex
