@@ -221,6 +221,9 @@ Ch* BasicString<Ch>::GetBuffer(int minCapacity) {
 template <class Ch>
 void BasicString<Ch>::ReleaseBuffer(int newLength) {
     if (data_ == EmptyData()) return;
+    // A block shared with other strings (a release without GetBuffer, or a second
+    // one) must not have its length or count changed under them.
+    if (Header()->refs > 1 && !MakeUnique(0, true)) return;
     StringHeader* header = Header();
     if (newLength < 0) {
         newLength = 0;

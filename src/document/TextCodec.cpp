@@ -1,0 +1,401 @@
+// The text codec: strict UTF-8 <-> UTF-16 routines with ASCII fast paths, the
+// decoding of a file image (BOM, strict UTF-8, then code page) and the encoding
+// of text for saving (UTF-8, UTF-16 or code page with the UTF-16 fallback).
+#include "document/TextCodec.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+namespace brevitex {
+
+namespace {
+
+constexpr int kMaxUnits = INT32_MAX;
+constexpr wchar_t kReplacementChar = 0xFFFD;
+constexpr uint64_t kHighBitsOfBytes = 0x8080808080808080ull;
+constexpr uint64_t kNonAsciiBitsOfUnits = 0xFF80FF80FF80FF80ull;
+
+// Where a UTF-8 pass ended: the units written, the input consumed and whether it
+// stopped at a malformed sequence (next then points at that sequence's lead).
+struct Utf8Pass {
+    int produced;
+    const unsigned char* next;
+    bool malformed;
+};
+
+inline bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// The lead byte's first continuation byte is in range (rejects over-long forms,
+// UTF-16 surrogates and code points above U+10FFFF).
+inline bool FirstContinuationAllowed(unsigned lead, unsigned c1) {
+    switch (lead) {
+        case 0xE0: return c1 >= 0xA0;
+        case 0xED: return c1 < 0xA0;
+        case 0xF0: return c1 >= 0x90;
+        case 0xF4: return c1 < 0x90;
+        default: return true;
+    }
+}
+
+// The bytes after a lead at the end of the input, too few for its sequence, are
+// a sequence cut off by the end only when they could begin a valid one.
+bool IsCutOffPrefix(unsigned lead, const unsigned char* rest, size_t available) {
+    if (lead == 0xC0 || lead == 0xC1 || lead >= 0xF5) return false;
+    if (available == 0) return true;
+    if (!IsContinuation(rest[0]) || !FirstContinuationAllowed(lead, rest[0])) return false;
+    for (size_t i = 1; i < available; ++i) {
+        if (!IsContinuation(rest[i])) return false;
+    }
+    return true;
+}
+
+// Strict UTF-8 decoding of [p, end) into dest (or counting when dest is null),
+// stopping at the end, at the capacity or at a malformed sequence.
+Utf8Pass DecodeUtf8(const unsigned char* p, const unsigned char* end, wchar_t* dest, int capacity) {
+    int out = 0;
+    while (p < end && out < capacity) {
+        unsigned lead = *p;
+        if (lead < 0x80) {
+            // Runs of ASCII go 16 bytes at a time while input and room allow.
+            if (dest) {
+                while (end - p >= 16 && capacity - out >= 16) {
+                    uint64_t a, b;
+                    memcpy(&a, p, 8);
+                    memcpy(&b, p + 8, 8);
+                    if ((a | b) & kHighBitsOfBytes) break;
+                    wchar_t* d = dest + out;
+                    for (int i = 0; i < 16; ++i) d[i] = p[i];
+                    p += 16;
+                    out += 16;
+                }
+                if (p == end || out == capacity) break;
+                lead = *p;
+                if (lead >= 0x80) continue;
+                dest[out] = static_cast<wchar_t>(lead);
+            } else {
+                while (end - p >= 8 && capacity - out >= 8) {
+                    uint64_t a;
+                    memcpy(&a, p, 8);
+                    if (a & kHighBitsOfBytes) break;
+                    p += 8;
+                    out += 8;
+                }
+                if (p == end || out == capacity) break;
+                if (*p >= 0x80) continue;
+            }
+            ++p;
+            ++out;
+            continue;
+        }
+        if (lead < 0xC0 || lead >= 0xF8) return {out, p, true};
+        size_t need = lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+        size_t available = static_cast<size_t>(end - p) - 1;
+        if (available < need) {
+            if (IsCutOffPrefix(lead, p + 1, available)) return {out, p, false};
+            return {out, p, true};
+        }
+        unsigned c1 = p[1];
+        if (lead < 0xC2 || lead >= 0xF5 || !FirstContinuationAllowed(lead, c1)) return {out, p, true};
+        int units = need == 3 ? 2 : 1;
+        if (out + units >= capacity) return {out, p, false};
+        if (need == 1) {
+            if (!IsContinuation(static_cast<unsigned char>(c1))) return {out, p, true};
+            if (dest) dest[out] = static_cast<wchar_t>(((lead & 0x1F) << 6) | (c1 & 0x3F));
+            p += 2;
+            out += 1;
+        } else if (need == 2) {
+            unsigned c2 = p[2];
+            if (!IsContinuation(static_cast<unsigned char>(c1)) || !IsContinuation(static_cast<unsigned char>(c2))) {
+                return {out, p, true};
+            }
+            if (dest) dest[out] = static_cast<wchar_t>(((lead & 0x0F) << 12) | ((c1 & 0x3F) << 6) | (c2 & 0x3F));
+            p += 3;
+            out += 1;
+        } else {
+            unsigned c2 = p[2];
+            unsigned c3 = p[3];
+            if (!IsContinuation(static_cast<unsigned char>(c1)) || !IsContinuation(static_cast<unsigned char>(c2)) ||
+                !IsContinuation(static_cast<unsigned char>(c3))) {
+                return {out, p, true};
+            }
+            uint32_t cp = ((lead & 0x07) << 18) | ((c1 & 0x3F) << 12) | ((c2 & 0x3F) << 6) | (c3 & 0x3F);
+            cp -= 0x10000;
+            if (dest) {
+                dest[out] = static_cast<wchar_t>(0xD800 | (cp >> 10));
+                dest[out + 1] = static_cast<wchar_t>(0xDC00 | (cp & 0x3FF));
+            }
+            p += 4;
+            out += 2;
+        }
+    }
+    return {out, p, false};
+}
+
+// Where a UTF-16 to UTF-8 pass ended; malformed marks an unpaired surrogate.
+struct Utf16Pass {
+    int produced;
+    const wchar_t* next;
+    bool malformed;
+};
+
+Utf16Pass EncodeUtf8(const wchar_t* p, const wchar_t* end, unsigned char* dest, int capacity) {
+    int out = 0;
+    while (p < end && out < capacity) {
+        unsigned u = *p;
+        if (u < 0x80) {
+            if (dest) {
+                // Runs of ASCII go 8 units at a time while input and room allow.
+                while (end - p >= 8 && capacity - out >= 8) {
+                    uint64_t a, b;
+                    memcpy(&a, p, 8);
+                    memcpy(&b, p + 4, 8);
+                    if ((a | b) & kNonAsciiBitsOfUnits) break;
+                    unsigned char* d = dest + out;
+                    for (int i = 0; i < 8; ++i) d[i] = static_cast<unsigned char>(p[i]);
+                    p += 8;
+                    out += 8;
+                }
+                if (p == end || out == capacity) break;
+                u = *p;
+                if (u >= 0x80) continue;
+                dest[out] = static_cast<unsigned char>(u);
+            }
+            ++p;
+            ++out;
+            continue;
+        }
+        uint32_t cp = u;
+        int consumed = 1;
+        if (u >= 0xDC00 && u <= 0xDFFF) return {out, p, true};
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            if (end - p < 2) break;
+            unsigned next = p[1];
+            if (next < 0xDC00 || next > 0xDFFF) return {out, p, true};
+            cp = 0x10000 + (((u & 0x3FF) << 10) | (next & 0x3FF));
+            consumed = 2;
+        }
+        int length = cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+        if (length > capacity - out) break;
+        if (dest) {
+            unsigned char* d = dest + out;
+            switch (length) {
+                case 2:
+                    d[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
+                    d[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+                    break;
+                case 3:
+                    d[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
+                    d[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+                    d[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+                    break;
+                default:
+                    d[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
+                    d[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+                    d[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+                    d[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+                    break;
+            }
+        }
+        p += consumed;
+        out += length;
+    }
+    return {out, p, false};
+}
+
+// Room for `units` units in a fresh string, or null when it cannot be had.
+wchar_t* ReserveUnits(WideString& text, size_t units) {
+    if (units > static_cast<size_t>(kMaxUnits)) return nullptr;
+    return text.GetBuffer(static_cast<int>(units));
+}
+
+char* ReserveBytes(ByteString& bytes, size_t count) {
+    if (count > static_cast<size_t>(kMaxUnits)) return nullptr;
+    return bytes.GetBuffer(static_cast<int>(count));
+}
+
+// Little-endian UTF-16 bytes copied as units (an odd last byte is ignored).
+bool CopyUtf16Units(const unsigned char* bytes, size_t size, WideString& text) {
+    size_t units = size / 2;
+    WideString copy;
+    wchar_t* dest = ReserveUnits(copy, units);
+    if (!dest) return false;
+    memcpy(dest, bytes, units * sizeof(wchar_t));
+    copy.ReleaseBuffer(static_cast<int>(units));
+    text = std::move(copy);
+    return true;
+}
+
+// Decoding where UTF-8 is required: malformed bytes each become U+FFFD so that
+// no text after them is lost. The result is shrunk to its length.
+bool DecodeRequiredUtf8(const unsigned char* bytes, size_t size, WideString& text) {
+    WideString decoded;
+    wchar_t* dest = ReserveUnits(decoded, 2 * size + 1);
+    if (!dest) return false;
+    const int capacity = decoded.Capacity();
+    const unsigned char* p = bytes;
+    const unsigned char* end = bytes + size;
+    int produced = 0;
+    for (;;) {
+        Utf8Pass pass = DecodeUtf8(p, end, dest + produced, capacity - produced);
+        produced += pass.produced;
+        if (!pass.malformed) break;
+        dest[produced++] = kReplacementChar;
+        p = pass.next + 1;
+    }
+    decoded.ReleaseBuffer(produced);
+    if (static_cast<size_t>(produced) < 2 * size) decoded.Shrink();
+    text = std::move(decoded);
+    return true;
+}
+
+UINT PlatformCodePage(TextEncoding encoding) {
+    if (encoding == TextEncoding::Ansi || encoding == TextEncoding::AutoDetect) return CP_ACP;
+    return static_cast<UINT>(encoding);
+}
+
+bool DecodeCodePage(const unsigned char* bytes, size_t size, UINT codePage, WideString& text) {
+    if (size > static_cast<size_t>(INT32_MAX)) return false;
+    const char* source = reinterpret_cast<const char*>(bytes);
+    int length = static_cast<int>(size);
+    int units = MultiByteToWideChar(codePage, 0, source, length, nullptr, 0);
+    if (units <= 0) return false;
+    WideString decoded;
+    wchar_t* dest = decoded.GetBuffer(units);
+    if (!dest) return false;
+    int converted = MultiByteToWideChar(codePage, 0, source, length, dest, units);
+    if (converted <= 0) return false;
+    decoded.ReleaseBuffer(converted);
+    text = std::move(decoded);
+    return true;
+}
+
+bool EncodeUtf16(const WideString& text, bool writeBom, ByteString& bom, ByteString& body) {
+    size_t bytes = static_cast<size_t>(text.Length()) * sizeof(wchar_t);
+    char* dest = ReserveBytes(body, bytes);
+    if (!dest) return false;
+    memcpy(dest, text.c_str(), bytes);
+    body.ReleaseBuffer(static_cast<int>(bytes));
+    if (writeBom && !bom.Assign("\xFF\xFE", 2)) return false;
+    return true;
+}
+
+}  // namespace
+
+int Utf8ToUtf16(const unsigned char* source, size_t sourceBytes, wchar_t* dest, int destCapacity) {
+    if (!source) return 0;
+    int capacity = dest ? destCapacity : kMaxUnits;
+    Utf8Pass pass = DecodeUtf8(source, source + sourceBytes, dest, capacity);
+    return pass.malformed ? -1 : pass.produced;
+}
+
+int Utf16ToUtf8(const wchar_t* source, size_t sourceUnits, unsigned char* dest, int destCapacity) {
+    if (!source) return 0;
+    int capacity = dest ? destCapacity : kMaxUnits;
+    Utf16Pass pass = EncodeUtf8(source, source + sourceUnits, dest, capacity);
+    return pass.malformed ? -1 : pass.produced;
+}
+
+bool DecodeText(const unsigned char* bytes, size_t size, WideString& text, TextEncoding& encoding,
+                bool& hasBom) {
+    if (size == 0 || !bytes) {
+        text.Empty();
+        return true;
+    }
+    if (size > 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+        if (!CopyUtf16Units(bytes + 2, size - 2, text)) return false;
+        encoding = TextEncoding::Utf16;
+        hasBom = true;
+        return true;
+    }
+    if (size > 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+        if (!DecodeRequiredUtf8(bytes + 3, size - 3, text)) return false;
+        encoding = TextEncoding::Utf8;
+        hasBom = true;
+        return true;
+    }
+    if (encoding == TextEncoding::Utf16) return CopyUtf16Units(bytes, size, text);
+
+    // One strict UTF-8 pass decides; valid UTF-8 wins over every code page.
+    WideString decoded;
+    wchar_t* dest = ReserveUnits(decoded, 2 * size + 1);
+    if (!dest) return false;
+    Utf8Pass pass = DecodeUtf8(bytes, bytes + size, dest, decoded.Capacity());
+    if (!pass.malformed) {
+        decoded.ReleaseBuffer(pass.produced);
+        text = std::move(decoded);
+        return true;
+    }
+    decoded.Empty();
+    if (encoding == TextEncoding::Utf8) return DecodeRequiredUtf8(bytes, size, text);
+    if (!DecodeCodePage(bytes, size, PlatformCodePage(encoding), text)) return false;
+    if (encoding == TextEncoding::AutoDetect) encoding = TextEncoding::Ansi;
+    return true;
+}
+
+bool EncodeText(const WideString& text, TextEncoding& encoding, bool& writeBom, ByteString& bom,
+                ByteString& body) {
+    bom.Empty();
+    body.Empty();
+    if (text.IsEmpty()) return true;
+    const size_t length = static_cast<size_t>(text.Length());
+
+    if (encoding == TextEncoding::Utf16) return EncodeUtf16(text, writeBom, bom, body);
+
+    if (encoding == TextEncoding::Utf8) {
+        ByteString encoded;
+        char* dest = ReserveBytes(encoded, 3 * length + 1);
+        if (!dest) return false;
+        Utf16Pass pass = EncodeUtf8(text.c_str(), text.c_str() + length, reinterpret_cast<unsigned char*>(dest),
+                                    encoded.Capacity());
+        encoded.ReleaseBuffer(pass.produced);
+        encoded.Shrink();
+        body = std::move(encoded);
+        // An unpaired surrogate, also a high one that ends the text, has no UTF-8
+        // form: body then holds only what came before it.
+        if (pass.malformed || pass.next != text.c_str() + length) return false;
+        if (writeBom && !bom.Assign("\xEF\xBB\xBF", 3)) return false;
+        return true;
+    }
+
+    // A code page: the platform converts and reports whether any character had
+    // to be replaced; then, or when the code page cannot be used, UTF-16 with a BOM.
+    const UINT codePage = PlatformCodePage(encoding);
+    const int units = text.Length();
+    BOOL replaced = FALSE;
+    int size = WideCharToMultiByte(codePage, 0, text.c_str(), units, nullptr, 0, nullptr, &replaced);
+    if (size <= 0 && GetLastError() == ERROR_NOT_ENOUGH_MEMORY) return false;
+    if (size > 0 && !replaced) {
+        ByteString converted;
+        char* dest = converted.GetBuffer(size);
+        if (!dest) return false;
+        int written = WideCharToMultiByte(codePage, 0, text.c_str(), units, dest, size, nullptr, &replaced);
+        if (written > 0 && !replaced) {
+            converted.ReleaseBuffer(written);
+            body = std::move(converted);
+            if (encoding == TextEncoding::AutoDetect) encoding = TextEncoding::Ansi;
+            return true;
+        }
+        if (written <= 0 && GetLastError() == ERROR_NOT_ENOUGH_MEMORY) return false;
+    }
+    if (!EncodeUtf16(text, true, bom, body)) return false;
+    encoding = TextEncoding::Utf16;
+    writeBom = true;
+    return true;
+}
+
+const wchar_t* EncodingDisplayName(TextEncoding encoding) {
+    uint32_t value = static_cast<uint32_t>(encoding);
+    if (encoding == TextEncoding::AutoDetect || encoding == TextEncoding::Ansi) value = GetACP();
+    switch (value) {
+        case 65002: return L"UTF-16";
+        case 65001: return L"UTF-8";
+        case 936: return L"GBK";
+        case 950: return L"Big5";
+        default: return L"ANSI";
+    }
+}
+
+}  // namespace brevitex

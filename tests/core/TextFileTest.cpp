@@ -1,0 +1,291 @@
+// Tests of BufferedFile, LoadTextFile and SaveTextFile against real files,
+// with the platform write replaced where a failing or observed write is needed.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winioctl.h>
+
+#include <string>
+#include <vector>
+
+#include "document/BufferedFile.h"
+#include "document/TextFile.h"
+#include "support/TestSupport.h"
+
+using brevitex::BufferedFile;
+using brevitex::LoadTextFile;
+using brevitex::SaveTextFile;
+using brevitex::TextEncoding;
+using brevitex::WideString;
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+namespace {
+
+// Replaces the platform write for one test: records the size of every call and
+// lets only `budget` bytes reach the file, failing the call that crosses it as a
+// full storage would.
+class WriteSpy {
+public:
+    explicit WriteSpy(uint64_t budget = UINT64_MAX) {
+        budget_ = budget;
+        calls_.clear();
+        BufferedFile::SetPlatformWriteForTesting(&WriteSpy::Write);
+    }
+    ~WriteSpy() { BufferedFile::SetPlatformWriteForTesting(nullptr); }
+    const std::vector<DWORD>& Calls() const { return calls_; }
+
+private:
+    static BOOL Write(HANDLE file, const void* data, DWORD length, DWORD* written) {
+        calls_.push_back(length);
+        DWORD allowed = budget_ < length ? static_cast<DWORD>(budget_) : length;
+        *written = 0;
+        if (allowed > 0 && !WriteFile(file, data, allowed, written, nullptr)) return FALSE;
+        budget_ -= *written;
+        if (allowed < length) {
+            SetLastError(ERROR_DISK_FULL);
+            return FALSE;
+        }
+        return TRUE;
+    }
+    static inline uint64_t budget_ = 0;
+    static inline std::vector<DWORD> calls_;
+};
+
+std::string ReadFileBytes(const std::wstring& path) {
+    std::string bytes;
+    EXPECT_TRUE(ReadBytes(path, &bytes));
+    return bytes;
+}
+
+// Names of the files in a folder.
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+
+// A sparse file of `size` bytes that begins with `head`.
+bool MakeSparseFile(const std::wstring& path, uint64_t size, const std::string& head) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    DWORD ignored = 0;
+    DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+    bool ok = WriteFile(file, head.data(), static_cast<DWORD>(head.size()), &written, nullptr) != FALSE;
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    ok = ok && SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return ok;
+}
+
+struct Loaded {
+    bool ok;
+    std::wstring text;
+    TextEncoding encoding;
+    bool hasBom;
+};
+
+Loaded Load(const std::wstring& path, TextEncoding requested = TextEncoding::AutoDetect) {
+    WideString text(L"untouched");
+    TextEncoding encoding = requested;
+    bool hasBom = false;
+    bool ok = LoadTextFile(path.c_str(), text, encoding, hasBom);
+    return {ok, std::wstring(text.c_str(), text.Length()), encoding, hasBom};
+}
+
+bool Save(const std::wstring& path, const std::wstring& text, TextEncoding encoding, bool writeBom) {
+    WideString source(text.data(), static_cast<int>(text.size()));
+    return SaveTextFile(path.c_str(), source, encoding, writeBom);
+}
+
+}  // namespace
+
+TEST(TextFileTest, RejectsEmptyPathsAndMissingFiles) {
+    TempDir dir;
+    WideString text(L"x");
+    TextEncoding encoding = TextEncoding::Ansi;
+    bool flag = false;
+    EXPECT_FALSE(LoadTextFile(nullptr, text, encoding, flag));
+    EXPECT_FALSE(LoadTextFile(L"", text, encoding, flag));
+    EXPECT_FALSE(SaveTextFile(nullptr, text, encoding, flag));
+    EXPECT_FALSE(SaveTextFile(L"", text, encoding, flag));
+    EXPECT_FALSE(Load(dir.File(L"missing.txt")).ok);
+    EXPECT_FALSE(Save(dir.Path(), L"a folder is no file", TextEncoding::Ansi, false));
+    EXPECT_TRUE(FilesIn(dir.Path()).empty());
+}
+
+TEST(TextFileTest, LoadsEmptyAndEncodedFiles) {
+    TempDir dir;
+    ASSERT_TRUE(WriteBytes(dir.File(L"empty.txt"), ""));
+    Loaded l = Load(dir.File(L"empty.txt"));
+    EXPECT_TRUE(l.ok);
+    EXPECT_EQ(l.text, L"");
+    EXPECT_EQ(l.encoding, TextEncoding::AutoDetect);
+    EXPECT_FALSE(l.hasBom);
+
+    ASSERT_TRUE(WriteBytes(dir.File(L"gbk.txt"), "\xD6\xD0\xCE\xC4\r\n"));
+    l = Load(dir.File(L"gbk.txt"));
+    EXPECT_TRUE(l.ok);
+    EXPECT_EQ(l.text, L"\u4E2D\u6587\r\n");
+    EXPECT_EQ(l.encoding, TextEncoding::Ansi);
+
+    ASSERT_TRUE(WriteBytes(dir.File(L"u16.txt"), std::string("\xFF\xFE\x2D\x4E" "a\0", 6)));
+    l = Load(dir.File(L"u16.txt"), TextEncoding::Utf8);
+    EXPECT_TRUE(l.ok);
+    EXPECT_EQ(l.text, L"\u4E2Da");
+    EXPECT_EQ(l.encoding, TextEncoding::Utf16);
+    EXPECT_TRUE(l.hasBom);
+}
+
+TEST(TextFileTest, RefusesFilesTooLargeToHold) {
+    TempDir dir;
+    // 4 GiB and more: the low 32 bits alone would load a fragment.
+    std::wstring huge = dir.File(L"huge.txt");
+    ASSERT_TRUE(MakeSparseFile(huge, (uint64_t{1} << 32) + 3, "abc"));
+    Loaded l = Load(huge);
+    EXPECT_FALSE(l.ok);
+    EXPECT_EQ(l.text, L"untouched");
+    // Below 4 GiB, but its text cannot be allocated.
+    std::wstring big = dir.File(L"big.txt");
+    ASSERT_TRUE(MakeSparseFile(big, uint64_t{3} << 30, "abc"));
+    l = Load(big);
+    EXPECT_FALSE(l.ok);
+    EXPECT_EQ(l.text, L"untouched");
+}
+
+TEST(TextFileTest, SaveReplacesContentAndKeepsAttributes) {
+    TempDir dir;
+    std::wstring path = dir.File(L"doc.txt");
+    ASSERT_TRUE(WriteBytes(path, std::string(10000, 'o')));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+
+    TextEncoding encoding = TextEncoding::AutoDetect;
+    bool writeBom = false;
+    WideString text(L"\u4E2D\u6587");
+    ASSERT_TRUE(SaveTextFile(path.c_str(), text, encoding, writeBom));
+    EXPECT_EQ(encoding, TextEncoding::Ansi);
+    EXPECT_EQ(ReadFileBytes(path), "\xD6\xD0\xCE\xC4");
+    EXPECT_EQ(GetFileAttributesW(path.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE),
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+
+    // The UTF-16 fallback reaches the caller.
+    text = L"\u0E01";
+    ASSERT_TRUE(SaveTextFile(path.c_str(), text, encoding, writeBom));
+    EXPECT_EQ(encoding, TextEncoding::Utf16);
+    EXPECT_TRUE(writeBom);
+    EXPECT_EQ(ReadFileBytes(path), "\xFF\xFE\x01\x0E");
+
+    // An empty document leaves a 0-byte file, even with a BOM requested.
+    ASSERT_TRUE(Save(path, L"", TextEncoding::Utf8, true));
+    EXPECT_EQ(ReadFileBytes(path), "");
+    // A new file is created.
+    ASSERT_TRUE(Save(dir.File(L"new.txt"), L"n", TextEncoding::Utf8, true));
+    EXPECT_EQ(ReadFileBytes(dir.File(L"new.txt")), "\xEF\xBB\xBFn");
+    EXPECT_EQ(FilesIn(dir.Path()).size(), 2u);
+}
+
+TEST(TextFileTest, WritesThroughTheBufferInWholeLoads) {
+    TempDir dir;
+    std::wstring path = dir.File(L"buffered.txt");
+    struct Case {
+        const char* name;
+        size_t units;                // UTF-16 body units after the 2-byte BOM
+        std::vector<DWORD> writes;   // platform writes expected
+    } cases[] = {
+        {"BOM and body fill the buffer exactly", 2047, {4096}},
+        {"one byte spills", 2048, {4096, 2}},
+        {"a remainder below the buffer is buffered", 4094, {4096, 4094}},
+        {"a remainder of 4096 bytes goes straight to the file", 4095, {4096, 4096}},
+        {"a long remainder goes straight to the file", 10000, {4096, 15906}},
+    };
+    for (const Case& c : cases) {
+        std::wstring text;
+        for (size_t i = 0; i < c.units; ++i) text += static_cast<wchar_t>(0x4E00 + i % 500);
+        WriteSpy spy;
+        ASSERT_TRUE(Save(path, text, TextEncoding::Utf16, true)) << c.name;
+        EXPECT_EQ(spy.Calls(), c.writes) << c.name;
+        std::string expected = "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+        EXPECT_EQ(ReadFileBytes(path), expected) << c.name;
+    }
+}
+
+TEST(TextFileTest, FailedSaveLeavesTheOriginalIntact) {
+    TempDir dir;
+    std::wstring path = dir.File(L"keep.txt");
+    const std::string original = "original content\r\n";
+    ASSERT_TRUE(WriteBytes(path, original));
+    const std::wstring longText(9000, L'z');
+    struct Case {
+        const char* name;
+        std::wstring text;
+        uint64_t budget;
+    } cases[] = {
+        {"first buffer load fails", longText, 0},
+        {"direct write of the remainder fails", longText, 4096 + 100},
+        {"the flush made by closing fails", L"short", 3},
+    };
+    for (const Case& c : cases) {
+        TextEncoding encoding = TextEncoding::Utf8;
+        bool writeBom = false;
+        WideString text(c.text.c_str());
+        {
+            WriteSpy spy(c.budget);
+            EXPECT_FALSE(SaveTextFile(path.c_str(), text, encoding, writeBom)) << c.name;
+        }
+        EXPECT_EQ(ReadFileBytes(path), original) << c.name;
+        EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::wstring>{L"keep.txt"}) << c.name;
+    }
+    // A new file that fails is not created at all.
+    {
+        WriteSpy spy(10);
+        EXPECT_FALSE(Save(dir.File(L"never.txt"), longText, TextEncoding::Utf8, false));
+    }
+    EXPECT_EQ(GetFileAttributesW(dir.File(L"never.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // Text that UTF-8 cannot hold fails before the file system is touched.
+    EXPECT_FALSE(Save(path, L"a\xD800", TextEncoding::Utf8, false));
+    EXPECT_EQ(ReadFileBytes(path), original);
+    EXPECT_EQ(FilesIn(dir.Path()).size(), 1u);
+}
+
+TEST(BufferedFileTest, ReportsEveryFailureAndClosesCleanly) {
+    TempDir dir;
+    std::wstring path = dir.File(L"raw.bin");
+    BufferedFile file;
+    EXPECT_FALSE(file.Open(path.c_str(), GENERIC_READ, OPEN_EXISTING));
+    ASSERT_TRUE(file.Open(path.c_str(), GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS));
+    EXPECT_EQ(file.Write(nullptr, 5), 0u);
+    EXPECT_EQ(file.Write("abc", 0), 0u);
+    EXPECT_EQ(file.Write("abc", 3), 3u);
+    EXPECT_TRUE(file.Flush());
+    EXPECT_TRUE(file.Close());
+    EXPECT_TRUE(file.Close());
+    EXPECT_EQ(ReadFileBytes(path), "abc");
+
+    // A file opened for reading accepts no bytes.
+    ASSERT_TRUE(file.Open(path.c_str(), GENERIC_READ, OPEN_EXISTING));
+    EXPECT_EQ(file.Write("x", 1), 0u);
+    EXPECT_TRUE(file.Close());
+
+    // A failed flush is remembered until the file is opened again.
+    ASSERT_TRUE(file.Open(path.c_str(), GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS));
+    {
+        WriteSpy spy(0);
+        EXPECT_EQ(file.Write("abc", 3), 3u);
+        EXPECT_FALSE(file.Flush());
+        EXPECT_TRUE(file.Failed());
+        EXPECT_FALSE(file.Close());
+    }
+    ASSERT_TRUE(file.Open(path.c_str(), GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS));
+    EXPECT_FALSE(file.Failed());
+    EXPECT_TRUE(file.Close());
+}
