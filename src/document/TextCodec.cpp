@@ -167,40 +167,46 @@ Utf16Pass EncodeUtf8(const wchar_t* p, const wchar_t* end, unsigned char* dest, 
             ++out;
             continue;
         }
-        uint32_t cp = u;
-        int consumed = 1;
-        if (u >= 0xDC00 && u <= 0xDFFF) return {out, p, true};
-        if (u >= 0xD800 && u <= 0xDBFF) {
-            if (end - p < 2) break;
-            unsigned next = p[1];
-            if (next < 0xDC00 || next > 0xDFFF) return {out, p, true};
-            cp = 0x10000 + (((u & 0x3FF) << 10) | (next & 0x3FF));
-            consumed = 2;
-        }
-        int length = cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
-        if (length > capacity - out) break;
-        if (dest) {
-            unsigned char* d = dest + out;
-            switch (length) {
-                case 2:
-                    d[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
-                    d[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-                    break;
-                case 3:
-                    d[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
-                    d[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-                    d[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-                    break;
-                default:
-                    d[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
-                    d[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
-                    d[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-                    d[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-                    break;
+        if (u < 0x800) {
+            if (capacity - out < 2) break;
+            if (dest) {
+                dest[out] = static_cast<unsigned char>(0xC0 | (u >> 6));
+                dest[out + 1] = static_cast<unsigned char>(0x80 | (u & 0x3F));
             }
+            ++p;
+            out += 2;
+            continue;
         }
-        p += consumed;
-        out += length;
+        if (u < 0xD800 || u > 0xDFFF) {
+            // Runs of three-byte characters (most CJK text) stay in this loop.
+            do {
+                if (capacity - out < 3) return {out, p, false};
+                if (dest) {
+                    unsigned char* d = dest + out;
+                    d[0] = static_cast<unsigned char>(0xE0 | (u >> 12));
+                    d[1] = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+                    d[2] = static_cast<unsigned char>(0x80 | (u & 0x3F));
+                }
+                ++p;
+                out += 3;
+            } while (p < end && (u = *p) >= 0x800 && (u < 0xD800 || u > 0xDFFF));
+            continue;
+        }
+        if (u >= 0xDC00) return {out, p, true};
+        if (end - p < 2) break;
+        unsigned next = p[1];
+        if (next < 0xDC00 || next > 0xDFFF) return {out, p, true};
+        if (capacity - out < 4) break;
+        if (dest) {
+            uint32_t cp = 0x10000 + (((u & 0x3FF) << 10) | (next & 0x3FF));
+            unsigned char* d = dest + out;
+            d[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
+            d[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+            d[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+            d[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+        }
+        p += 2;
+        out += 4;
     }
     return {out, p, false};
 }
@@ -256,18 +262,29 @@ UINT PlatformCodePage(TextEncoding encoding) {
     return static_cast<UINT>(encoding);
 }
 
+// Code-page decoding of all the bytes (NULs included). One unit per byte is
+// room enough for the code pages in use, so the text is converted straight
+// away; only a code page that needs more is asked for the exact count first.
 bool DecodeCodePage(const unsigned char* bytes, size_t size, UINT codePage, WideString& text) {
     if (size > static_cast<size_t>(INT32_MAX)) return false;
     const char* source = reinterpret_cast<const char*>(bytes);
-    int length = static_cast<int>(size);
-    int units = MultiByteToWideChar(codePage, 0, source, length, nullptr, 0);
-    if (units <= 0) return false;
+    const int length = static_cast<int>(size);
     WideString decoded;
-    wchar_t* dest = decoded.GetBuffer(units);
+    wchar_t* dest = decoded.GetBuffer(length);
     if (!dest) return false;
-    int converted = MultiByteToWideChar(codePage, 0, source, length, dest, units);
-    if (converted <= 0) return false;
+    int converted = MultiByteToWideChar(codePage, 0, source, length, dest, length);
+    if (converted <= 0) {
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+        decoded.Empty();
+        int units = MultiByteToWideChar(codePage, 0, source, length, nullptr, 0);
+        if (units <= 0) return false;
+        dest = decoded.GetBuffer(units);
+        if (!dest) return false;
+        converted = MultiByteToWideChar(codePage, 0, source, length, dest, units);
+        if (converted <= 0) return false;
+    }
     decoded.ReleaseBuffer(converted);
+    decoded.Shrink();
     text = std::move(decoded);
     return true;
 }
@@ -361,24 +378,33 @@ bool EncodeText(const WideString& text, TextEncoding& encoding, bool& writeBom, 
     }
 
     // A code page: the platform converts and reports whether any character had
-    // to be replaced; then, or when the code page cannot be used, UTF-16 with a BOM.
+    // to be replaced; then, or when the code page cannot be used, UTF-16 with a
+    // BOM. Two bytes per unit is room enough for the code pages in use; only one
+    // that needs more is asked for the exact size first.
     const UINT codePage = PlatformCodePage(encoding);
     const int units = text.Length();
-    BOOL replaced = FALSE;
-    int size = WideCharToMultiByte(codePage, 0, text.c_str(), units, nullptr, 0, nullptr, &replaced);
-    if (size <= 0 && GetLastError() == ERROR_NOT_ENOUGH_MEMORY) return false;
-    if (size > 0 && !replaced) {
+    if (length <= static_cast<size_t>(INT32_MAX / 2)) {
+        BOOL replaced = FALSE;
         ByteString converted;
-        char* dest = converted.GetBuffer(size);
+        int room = 2 * units;
+        char* dest = converted.GetBuffer(room);
         if (!dest) return false;
-        int written = WideCharToMultiByte(codePage, 0, text.c_str(), units, dest, size, nullptr, &replaced);
+        int written = WideCharToMultiByte(codePage, 0, text.c_str(), units, dest, room, nullptr, &replaced);
+        if (written <= 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            converted.Empty();
+            room = WideCharToMultiByte(codePage, 0, text.c_str(), units, nullptr, 0, nullptr, &replaced);
+            dest = room > 0 && !replaced ? converted.GetBuffer(room) : nullptr;
+            if (room > 0 && !replaced && !dest) return false;
+            written = dest ? WideCharToMultiByte(codePage, 0, text.c_str(), units, dest, room, nullptr, &replaced) : 0;
+        }
+        if (written <= 0 && GetLastError() == ERROR_NOT_ENOUGH_MEMORY) return false;
         if (written > 0 && !replaced) {
             converted.ReleaseBuffer(written);
+            converted.Shrink();
             body = std::move(converted);
             if (encoding == TextEncoding::AutoDetect) encoding = TextEncoding::Ansi;
             return true;
         }
-        if (written <= 0 && GetLastError() == ERROR_NOT_ENOUGH_MEMORY) return false;
     }
     if (!EncodeUtf16(text, true, bom, body)) return false;
     encoding = TextEncoding::Utf16;

@@ -1,0 +1,29 @@
+// Shared pieces of the benchmark program: named groups that register
+// themselves, the run options, timing and rate helpers.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+namespace bench {
+
+struct Options {
+    size_t inputBytes = size_t{64} << 20;  // size of each generated input
+    int runs = 5;                          // each figure is the best of this many runs
+};
+
+using GroupRun = void (*)(const Options& options);
+
+// Adds a group under a short name ("decode", "load", ...); groups run in the
+// order they were registered. Returns true so it can initialise a static.
+bool RegisterGroup(const char* name, const char* summary, GroupRun run);
+
+// The shortest wall-clock time in seconds of `runs` calls of body.
+double BestSeconds(int runs, const std::function<void()>& body);
+
+// Megabytes (10^6 bytes) per second.
+inline double MegabytesPerSecond(size_t bytes, double seconds) {
+    return seconds > 0 ? static_cast<double>(bytes) / 1e6 / seconds : 0.0;
+}
+
+}  // namespace bench

@@ -1,0 +1,105 @@
+// The benchmark program's entry: picks the groups named on the command line
+// (all by default) and runs them one after another.
+//   brevitex_bench [--only NAME[,NAME...]] [--size MIB] [--runs N] [--list]
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Bench.h"
+
+namespace bench {
+
+namespace {
+
+struct Group {
+    const char* name;
+    const char* summary;
+    GroupRun run;
+};
+
+std::vector<Group>& Groups() {
+    static std::vector<Group> groups;
+    return groups;
+}
+
+}  // namespace
+
+// Whether a comma-separated list of names (empty: all) holds name.
+bool Selected(const std::string& only, const char* name) {
+    if (only.empty()) return true;
+    size_t start = 0;
+    while (start <= only.size()) {
+        size_t comma = only.find(',', start);
+        if (comma == std::string::npos) comma = only.size();
+        if (only.compare(start, comma - start, name) == 0) return true;
+        start = comma + 1;
+    }
+    return false;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: brevitex_bench [--only NAME[,NAME...]] [--size MIB] [--runs N] [--list]\n");
+    return 2;
+}
+
+bool RegisterGroup(const char* name, const char* summary, GroupRun run) {
+    Groups().push_back({name, summary, run});
+    return true;
+}
+
+double BestSeconds(int runs, const std::function<void()>& body) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    double best = 0;
+    for (int i = 0; i < runs; ++i) {
+        LARGE_INTEGER start, end;
+        QueryPerformanceCounter(&start);
+        body();
+        QueryPerformanceCounter(&end);
+        double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+        if (i == 0 || seconds < best) best = seconds;
+    }
+    return best;
+}
+
+}  // namespace bench
+
+int main(int argc, char** argv) {
+    bench::Options options;
+    std::string only;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (arg == "--only" && hasValue) {
+            only = argv[++i];
+        } else if (arg == "--size" && hasValue) {
+            long mib = std::strtol(argv[++i], nullptr, 10);
+            if (mib <= 0 || mib > 1024) return bench::Usage();
+            options.inputBytes = static_cast<size_t>(mib) << 20;
+        } else if (arg == "--runs" && hasValue) {
+            options.runs = std::atoi(argv[++i]);
+            if (options.runs <= 0) return bench::Usage();
+        } else if (arg == "--list") {
+            for (const auto& group : bench::Groups()) std::printf("%-8s %s\n", group.name, group.summary);
+            return 0;
+        } else {
+            return bench::Usage();
+        }
+    }
+    int ran = 0;
+    for (const auto& group : bench::Groups()) {
+        if (!bench::Selected(only, group.name)) continue;
+        group.run(options);
+        std::fflush(stdout);
+        ++ran;
+    }
+    if (ran == 0) {
+        std::fprintf(stderr, "no benchmark group matches \"%s\" (see --list)\n", only.c_str());
+        return 2;
+    }
+    return 0;
+}
