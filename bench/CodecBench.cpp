@@ -132,7 +132,8 @@ double MemcpySeconds(const bench::Options& options, const Input& input) {
     auto found = cache.find(input.name);
     if (found != cache.end()) return found->second;
     std::vector<char>& dest = ByteBuffer(input.bytes.size());
-    double seconds = bench::BestSeconds(options.runs, [&] { memcpy(dest.data(), input.bytes.data(), input.bytes.size()); });
+    double seconds =
+        bench::BestSeconds(options.runs, [&] { memcpy(dest.data(), input.bytes.data(), input.bytes.size()); });
     cache[input.name] = seconds;
     return seconds;
 }
