@@ -1,7 +1,10 @@
 // The device screen: the rectangle of the desktop that stands for the
 // handheld's screen, and the per-thread placement of new top-level windows on it.
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
+#include <mutex>
+#include <vector>
 
 #include "common/DeviceShell.h"
 
@@ -44,25 +47,80 @@ SIZE ScreenSize() {
     return SIZE{width, height};
 }
 
-// Per-thread placement hook installed by DeviceAttachThread.
-thread_local HHOOK t_placementHook = nullptr;
-thread_local int t_attachCount = 0;
+// The size the system gives a top-level window created with CW_USEDEFAULT.
+// Some systems resolve CW_USEDEFAULT before the creation hook runs, so the
+// hook recognises such a window by this size as well.
+SIZE g_defaultSize{-1, -1};
 
-bool IsUsingDefaultPlacement(const CREATESTRUCTW* create) {
-    return create->x == CW_USEDEFAULT || create->cx == CW_USEDEFAULT;
+void ProbeDefaultSize() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const wchar_t kProbeClass[] = L"BrevitexPlacementProbe";
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kProbeClass;
+        RegisterClassExW(&wc);
+        HWND probe = CreateWindowExW(0, kProbeClass, L"", WS_OVERLAPPED, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, wc.hInstance, nullptr);
+        if (!probe) return;
+        RECT rect{};
+        GetWindowRect(probe, &rect);
+        DestroyWindow(probe);
+        g_defaultSize = SIZE{rect.right - rect.left, rect.bottom - rect.top};
+    });
 }
 
-LRESULT CALLBACK PlacementHook(int code, WPARAM wParam, LPARAM lParam) {
+bool IsUsingDefaultPlacement(const CREATESTRUCTW* create) {
+    if (create->x == CW_USEDEFAULT || create->cx == CW_USEDEFAULT) return true;
+    return create->cx == g_defaultSize.cx && create->cy == g_defaultSize.cy;
+}
+
+// Per-thread placement hooks installed by DeviceAttachThread.
+thread_local HHOOK t_creationHook = nullptr;
+thread_local HHOOK t_messageHook = nullptr;
+thread_local int t_attachCount = 0;
+// Windows being created that still have to be put on the device's work area.
+thread_local std::vector<HWND> t_toPlace;
+
+bool Forget(HWND window) {
+    auto it = std::find(t_toPlace.begin(), t_toPlace.end(), window);
+    if (it == t_toPlace.end()) return false;
+    t_toPlace.erase(it);
+    return true;
+}
+
+LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND) {
         CREATESTRUCTW* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
-        // Top-level windows the program lets the system place get the device's
-        // work area, as they would on the device.
-        if (create && !(create->style & WS_CHILD) && IsUsingDefaultPlacement(create)) {
+        // Overlapped windows the program lets the system place get the device's
+        // work area, as they would on the device; popups keep their own placement.
+        if (create && !(create->style & (WS_CHILD | WS_POPUP)) && IsUsingDefaultPlacement(create)) {
             RECT area = DeviceWorkArea();
             create->x = area.left;
             create->y = area.top;
             create->cx = area.right - area.left;
             create->cy = area.bottom - area.top;
+            // Some systems ignore the changed values: the window is moved again
+            // when its WM_CREATE arrives, before its own handling runs.
+            t_toPlace.push_back(reinterpret_cast<HWND>(wParam));
+        }
+    } else if (code == HCBT_DESTROYWND) {
+        Forget(reinterpret_cast<HWND>(wParam));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK MessageHook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_CREATE && !t_toPlace.empty() && Forget(call->hwnd)) {
+        RECT area = DeviceWorkArea();
+        RECT rect{};
+        GetWindowRect(call->hwnd, &rect);
+        if (!EqualRect(&rect, &area)) {
+            SetWindowPos(call->hwnd, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -93,8 +151,16 @@ RECT DeviceWorkArea() {
 
 bool DeviceAttachThread() {
     if (t_attachCount == 0) {
-        t_placementHook = SetWindowsHookExW(WH_CBT, PlacementHook, nullptr, GetCurrentThreadId());
-        if (!t_placementHook) return false;
+        ProbeDefaultSize();
+        DWORD thread = GetCurrentThreadId();
+        t_creationHook = SetWindowsHookExW(WH_CBT, CreationHook, nullptr, thread);
+        t_messageHook = SetWindowsHookExW(WH_CALLWNDPROC, MessageHook, nullptr, thread);
+        if (!t_creationHook || !t_messageHook) {
+            if (t_creationHook) UnhookWindowsHookEx(t_creationHook);
+            if (t_messageHook) UnhookWindowsHookEx(t_messageHook);
+            t_creationHook = t_messageHook = nullptr;
+            return false;
+        }
     }
     ++t_attachCount;
     return true;
@@ -102,10 +168,11 @@ bool DeviceAttachThread() {
 
 void DeviceDetachThread() {
     if (t_attachCount == 0) return;
-    if (--t_attachCount == 0 && t_placementHook) {
-        UnhookWindowsHookEx(t_placementHook);
-        t_placementHook = nullptr;
-    }
+    if (--t_attachCount > 0) return;
+    UnhookWindowsHookEx(t_creationHook);
+    UnhookWindowsHookEx(t_messageHook);
+    t_creationHook = t_messageHook = nullptr;
+    t_toPlace.clear();
 }
 
 }  // namespace brevitex

@@ -13,8 +13,11 @@ constexpr UINT kSetSipInfo = 224;  // SPI_SETSIPINFO
 constexpr int kPanelHeightAt96Dpi = 80;
 const wchar_t kClassName[] = L"BrevitexInputPanel";
 
-// Panel-private message: wParam nonzero shows the panel, zero hides it.
+// Panel-private messages: show (wParam nonzero) or hide the panel; announce a
+// change to the windows of every thread but the one in wParam.
 constexpr UINT kPanelShow = WM_USER + 420;
+constexpr UINT kPanelAnnounce = WM_USER + 421;
+constexpr UINT kAnnounceTimeoutMs = 2000;
 
 // Key rows of the strip; '\b' is Backspace, '\r' Enter, ' ' the space bar.
 const wchar_t* const kRows[] = {L"qwertyuiop", L"asdfghjkl\b", L"zxcvbnm,.\r", L" "};
@@ -129,6 +132,37 @@ void TapAt(HWND panel, POINT point) {
     }
 }
 
+struct Announcement {
+    DWORD process;
+    DWORD skipThread;  // already told, synchronously
+    DWORD panelThread;
+};
+
+BOOL CALLBACK AnnounceToWindow(HWND window, LPARAM context) {
+    const auto* announcement = reinterpret_cast<const Announcement*>(context);
+    DWORD process = 0;
+    DWORD thread = GetWindowThreadProcessId(window, &process);
+    if (process != announcement->process || thread == announcement->skipThread ||
+        thread == announcement->panelThread) {
+        return TRUE;
+    }
+    // WM_SETTINGCHANGE can only be sent, not posted; a hung thread is skipped.
+    SendMessageTimeoutW(window, WM_SETTINGCHANGE, kSetSipInfo, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                        kAnnounceTimeoutMs, nullptr);
+    return TRUE;
+}
+
+// Tells the windows of every other thread of the process.
+void AnnounceToOtherThreads(DWORD callerThread) {
+    Announcement announcement{GetCurrentProcessId(), callerThread, g_panel ? GetWindowThreadProcessId(g_panel, nullptr) : 0};
+    EnumWindows(AnnounceToWindow, reinterpret_cast<LPARAM>(&announcement));
+}
+
+BOOL CALLBACK AnnounceToOwnWindow(HWND window, LPARAM) {
+    SendMessageW(window, WM_SETTINGCHANGE, kSetSipInfo, 0);
+    return TRUE;
+}
+
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kPanelShow:
@@ -139,6 +173,9 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         } else {
             ShowWindow(hwnd, SW_HIDE);
         }
+        return 0;
+    case kPanelAnnounce:
+        AnnounceToOtherThreads(static_cast<DWORD>(wParam));
         return 0;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
@@ -193,22 +230,6 @@ HWND PanelWindow() {
     return g_panel;
 }
 
-struct Announcement {
-    DWORD process;
-    HWND panel;
-};
-
-BOOL CALLBACK AnnounceTo(HWND window, LPARAM context) {
-    const auto* announcement = reinterpret_cast<const Announcement*>(context);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == announcement->process && window != announcement->panel) {
-        // Synchronous for this thread's windows, queued for the other threads'.
-        SendNotifyMessageW(window, WM_SETTINGCHANGE, kSetSipInfo, 0);
-    }
-    return TRUE;
-}
-
 }  // namespace
 
 bool DeviceSipPreference(HWND window, int state) {
@@ -221,8 +242,12 @@ bool DeviceSipPreference(HWND window, int state) {
         g_shown = show;
         if (panel) PostMessageW(panel, kPanelShow, show ? 1 : 0, 0);
     }
-    Announcement announcement{GetCurrentProcessId(), panel};
-    EnumWindows(AnnounceTo, reinterpret_cast<LPARAM>(&announcement));
+    // This thread's windows hear of it at once; the panel thread tells the
+    // other threads' windows, so this thread never waits for them.
+    EnumThreadWindows(GetCurrentThreadId(), AnnounceToOwnWindow, 0);
+    if (!panel || !PostMessageW(panel, kPanelAnnounce, GetCurrentThreadId(), 0)) {
+        AnnounceToOtherThreads(GetCurrentThreadId());
+    }
     return true;
 }
 
