@@ -27,22 +27,34 @@ bool HoldBroken(POINT startScreen) {
     return false;
 }
 
+// Waits out the hold time, only looking at the queue: a release or move stays
+// there for the caller's control. True when nothing broke the hold.
+bool WaitForHold(HWND window, POINT startScreen) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (HoldBroken(startScreen) || !IsWindow(window)) return false;
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= kHoldMs) return true;
+        DWORD wait = kHoldMs - elapsed < kPollMs ? kHoldMs - elapsed : kPollMs;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_MOUSE | QS_POSTMESSAGE);
+    }
+}
+
 }  // namespace
 
 DWORD DeviceRecognizeGesture(GestureInfo* info) {
     if (!info || !IsWindow(info->window)) return 0;
     POINT screen = info->point;
     ClientToScreen(info->window, &screen);
-    // Only look at the queue: a release or move stays there for the caller's control.
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (HoldBroken(screen) || !IsWindow(info->window)) return 0;
-        DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= kHoldMs) break;
-        DWORD wait = kHoldMs - elapsed < kPollMs ? kHoldMs - elapsed : kPollMs;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_MOUSE | QS_POSTMESSAGE);
-    }
-    PostMessageW(info->window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(info->window), MAKELPARAM(screen.x, screen.y));
+    // The capture brings the release to this thread wherever the stylus
+    // leaves the screen; the caller's control takes its own capture after.
+    HWND window = info->window;
+    bool captured = GetCapture() == nullptr;
+    if (captured) SetCapture(window);
+    bool held = WaitForHold(window, screen);
+    if (captured && GetCapture() == window) ReleaseCapture();
+    if (!held) return 0;
+    PostMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(screen.x, screen.y));
     return 1;
 }
 

@@ -59,8 +59,10 @@ HFONT CreateBarFont() {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return nullptr;
+    // A little larger than menu text, at normal weight so the Chinese strokes stay apart.
     LOGFONTW font = metrics.lfMenuFont;
-    font.lfWeight = FW_BOLD;
+    font.lfHeight = font.lfHeight * 5 / 4;
+    font.lfWeight = FW_NORMAL;
     return CreateFontIndirectW(&font);
 }
 
@@ -285,7 +287,8 @@ RECT MenuBar::SoftKeyRect(int index) const {
 }
 
 void MenuBar::PressSoftKey(int index) {
-    if (t_tracking || index < 0 || index >= SoftKeyCount()) return;
+    // A disabled parent (a modal dialog is up over it) takes no soft-key presses.
+    if (t_tracking || index < 0 || index >= SoftKeyCount() || !IsWindowEnabled(parent_)) return;
     MENUITEMINFOW item{};
     item.cbSize = sizeof(item);
     item.fMask = MIIM_ID | MIIM_STATE | MIIM_SUBMENU;
@@ -301,6 +304,8 @@ void MenuBar::PressSoftKey(int index) {
     UpdateWindow(hwnd_);
     UINT flags = TPM_BOTTOMALIGN | TPM_LEFTBUTTON | (index == 0 ? TPM_LEFTALIGN : TPM_RIGHTALIGN);
     HWND self = hwnd_;
+    // The popup closes properly on a click elsewhere only when its owner is in the foreground.
+    if (GetForegroundWindow() != parent_) SetForegroundWindow(parent_);
     t_tracking = true;
     TrackPopupMenuEx(item.hSubMenu, flags, index == 0 ? bar.left : bar.right, bar.top, parent_, nullptr);
     t_tracking = false;

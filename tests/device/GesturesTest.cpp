@@ -40,6 +40,7 @@ TEST_F(GesturesTest, HoldingStillForHalfASecondDeliversContextMenu) {
     EXPECT_EQ(reinterpret_cast<HWND>(menus[0].wParam), window_.Handle());
     EXPECT_EQ(static_cast<short>(LOWORD(menus[0].lParam)), expected.x);
     EXPECT_EQ(static_cast<short>(HIWORD(menus[0].lParam)), expected.y);
+    EXPECT_EQ(GetCapture(), nullptr);  // the recogniser leaves no capture behind
 }
 
 TEST_F(GesturesTest, QuickTapIsNotAGestureAndKeepsTheRelease) {

@@ -146,6 +146,22 @@ TEST_F(MenuBarTest, SoftKeysOfAnotherWindowAreNotPressed) {
     EXPECT_EQ(parent_.Count(WM_INITMENUPOPUP), 0);
 }
 
+TEST_F(MenuBarTest, DisabledParentTakesNoSoftKeyPresses) {
+    // While a modal dialog is up, its owner's bar must not open the owner's menus.
+    HWND bar = CreateBar(parent_.Handle(), IDR_TEST_BAR_MENU, 0);
+    ASSERT_NE(bar, nullptr);
+    EnableWindow(parent_.Handle(), FALSE);
+    RECT client{};
+    GetClientRect(bar, &client);
+    PostMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right / 4, client.bottom / 2));
+    PumpUntil([&] { return !CommandsReceived().empty(); }, 300);
+    EXPECT_TRUE(CommandsReceived().empty());
+    EnableWindow(parent_.Handle(), TRUE);
+    PostMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right / 4, client.bottom / 2));
+    ASSERT_TRUE(PumpUntil([&] { return !CommandsReceived().empty(); }, 3000));
+    EXPECT_EQ(CommandsReceived(), std::vector<UINT>{IDM_TEST_DONE});
+}
+
 TEST_F(MenuBarTest, MenuBarResourceMixesCommandAndPopupKeys) {
     HWND bar = CreateBar(parent_.Handle(), IDR_TEST_BAR_MENU, 0);
     ASSERT_NE(bar, nullptr);
