@@ -1,4 +1,8 @@
-// Process entry.
+// The program's entry point.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) { return 0; }
+#include "shell/ProcessEntry.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int showCommand) {
+    return brevitex::RunProcess(instance, commandLine, showCommand);
+}

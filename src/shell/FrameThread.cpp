@@ -1,0 +1,88 @@
+// Frame threads: one MainFrame and one message loop per thread.
+#include "shell/FrameThread.h"
+
+#include <cwchar>
+
+#include "common/DeviceShell.h"
+#include "common/Window.h"
+#include "shell/AppModule.h"
+#include "shell/FrameThreadManager.h"
+#include "shell/MainFrame.h"
+#include "shell/MessageLoop.h"
+
+namespace brevitex {
+
+namespace {
+
+constexpr DWORD kFrameStyle = WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+volatile ATOM g_frameAtom = 0;
+
+}  // namespace
+
+wchar_t* PrepareCommandLine(wchar_t* commandLine) {
+    if (!commandLine || !commandLine[0]) return commandLine;
+    wchar_t quote = commandLine[0];
+    if (quote != L'"' && quote != L'\'') return commandLine;
+    wchar_t* text = commandLine + 1;
+    if (wchar_t* last = wcsrchr(text, quote)) *last = 0;
+    return text;
+}
+
+ATOM RegisterFrameClass() {
+    if (ATOM atom = g_frameAtom) return atom;
+    ModuleLock hold;
+    if (g_frameAtom) return g_frameAtom;
+    HINSTANCE instance = Module().Instance();
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hInstance = instance;
+    wc.style = 0;
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    if (ATOM atom = static_cast<ATOM>(GetClassInfoExW(instance, kFrameClassName, &existing))) {
+        g_frameAtom = atom;
+        return atom;
+    }
+    wc.lpfnWndProc = WindowBase::StartWindowProc;
+    wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(101), IMAGE_ICON, 32, 32, 0));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFrameClassName;
+    g_frameAtom = RegisterClassExW(&wc);
+    return g_frameAtom;
+}
+
+DWORD WINAPI FrameThreadProc(void* param) {
+    auto* data = static_cast<FrameStartData*>(param);
+    MessageLoop loop;
+    Module().RegisterLoop(&loop);
+
+    wchar_t* commandLine = PrepareCommandLine(data->commandLine);
+    DWORD exitValue = 0;
+    {
+        MainFrame frame;
+        wchar_t title[256] = {};
+        LoadStringW(Module().Instance(), 101, title, 256);
+
+        HWND window = nullptr;
+        if (RegisterFrameClass()) {
+            window = frame.CreateBound(0, kFrameClassName, title, kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, Module().Instance(),
+                                       commandLine ? commandLine : const_cast<wchar_t*>(L""));
+        }
+        if (window) frame.SetAccelerators(LoadAcceleratorsW(Module().Instance(), MAKEINTRESOURCEW(101)));
+        int showCommand = data->showCommand;
+        FreeOnHeap(data->commandLine);
+        FreeOnHeap(data);
+
+        if (window) {
+            ShowWindow(window, showCommand);
+            SetForegroundWindow(window);
+            exitValue = static_cast<DWORD>(loop.RunLoop());
+        }
+        Module().UnregisterLoop();
+    }
+    return exitValue;
+}
+
+}  // namespace brevitex

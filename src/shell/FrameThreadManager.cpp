@@ -1,0 +1,94 @@
+// Frame thread manager: start-up of frame threads and the main thread's wait loop.
+#include "shell/FrameThreadManager.h"
+
+#include "common/DeviceShell.h"
+#include "common/Messages.h"
+#include "shell/AppModule.h"
+#include "shell/FrameThread.h"
+
+namespace brevitex {
+
+namespace {
+
+void ShowManagerError(const wchar_t* text) { DeviceMessageBox(nullptr, text, Module().Title(), MB_OK); }
+
+}  // namespace
+
+wchar_t* DuplicateOnHeap(const wchar_t* text, size_t maxUnits) {
+    size_t length = 0;
+    if (text) {
+        while (length < maxUnits && text[length]) ++length;
+    }
+    auto* copy = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, (length + 1) * sizeof(wchar_t)));
+    if (!copy) return nullptr;
+    if (length) memcpy(copy, text, length * sizeof(wchar_t));
+    copy[length] = 0;
+    return copy;
+}
+
+void FreeOnHeap(void* block) {
+    if (block) HeapFree(GetProcessHeap(), 0, block);
+}
+
+DWORD FrameThreadManager::RunThreads(wchar_t* commandLine, int showCommand) {
+    // Make sure this thread has a message queue before anyone posts to it.
+    MSG msg;
+    PeekMessageW(&msg, nullptr, UWM_NEW_FRAME, UWM_NEW_FRAME, PM_NOREMOVE);
+
+    StartFrameThread(commandLine, showCommand);
+    DWORD result = count_;
+
+    while (count_ > 0) {
+        // MWMO_INPUTAVAILABLE: wake for every queued message, not only for input
+        // that arrived after the last peek (several requests may be queued at once).
+        DWORD wait = MsgWaitForMultipleObjectsEx(count_, handles_, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (wait == WAIT_FAILED) {
+            ShowManagerError(L"ERROR: Wait for multiple objects failed!!!");
+        } else if (wait < WAIT_OBJECT_0 + count_) {
+            ForgetFrameThread(wait - WAIT_OBJECT_0);
+        } else if (wait == WAIT_OBJECT_0 + count_) {
+            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message == UWM_NEW_FRAME) {
+                StartFrameThread(reinterpret_cast<wchar_t*>(msg.lParam), static_cast<int>(msg.wParam));
+            }
+        } else {
+            MessageBeep(static_cast<UINT>(-1));
+        }
+    }
+    return result;
+}
+
+DWORD FrameThreadManager::StartFrameThread(wchar_t* commandLine, int showCommand) {
+    if (count_ == kMaxThreads) {
+        FreeOnHeap(commandLine);
+        ShowManagerError(L"ERROR: Cannot create ANY MORE threads!!!");
+        return 0;
+    }
+    auto* data = static_cast<FrameStartData*>(HeapAlloc(GetProcessHeap(), 0, sizeof(FrameStartData)));
+    if (!data) {
+        FreeOnHeap(commandLine);
+        ShowManagerError(L"ERROR: Cannot create thread!!!");
+        return 0;
+    }
+    data->commandLine = commandLine;
+    data->showCommand = showCommand;
+    DWORD threadId = 0;
+    HANDLE thread = CreateThread(nullptr, 0, FrameThreadProc, data, 0, &threadId);
+    if (!thread) {
+        FreeOnHeap(commandLine);
+        FreeOnHeap(data);
+        ShowManagerError(L"ERROR: Cannot create thread!!!");
+        return 0;
+    }
+    handles_[count_++] = thread;
+    return threadId;
+}
+
+void FrameThreadManager::ForgetFrameThread(DWORD index) {
+    if (index >= count_) return;
+    CloseHandle(handles_[index]);
+    --count_;
+    handles_[index] = handles_[count_];
+    handles_[count_] = nullptr;
+}
+
+}  // namespace brevitex

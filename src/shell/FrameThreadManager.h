@@ -1,0 +1,43 @@
+// The main thread's manager of frame threads: starts one UI thread per window
+// request (at most 63 at a time), waits for them together with its own message
+// queue, and returns when the last one has ended.
+#pragma once
+
+#include <windows.h>
+
+namespace brevitex {
+
+// What a new frame thread receives; owned and freed by that thread.
+struct FrameStartData {
+    wchar_t* commandLine;  // heap copy (process heap), may be null
+    int showCommand;
+};
+
+class FrameThreadManager {
+public:
+    static constexpr DWORD kMaxThreads = 63;
+
+    // Starts the first frame thread and serves UWM_NEW_FRAME until no frame
+    // thread is left. Returns the count right after the first start (1 or 0).
+    // Takes ownership of commandLine (a process-heap copy).
+    DWORD RunThreads(wchar_t* commandLine, int showCommand);
+
+    // Starts a frame thread; returns its id, or 0 when none was started.
+    // Takes ownership of commandLine (a process-heap copy), freed on failure.
+    DWORD StartFrameThread(wchar_t* commandLine, int showCommand);
+
+    // Closes the handle at index and moves the last handle into its slot.
+    void ForgetFrameThread(DWORD index);
+
+    DWORD Count() const { return count_; }
+
+private:
+    DWORD count_ = 0;
+    HANDLE handles_[kMaxThreads] = {};
+};
+
+// A process-heap copy of text (null text gives an empty copy); null when out of memory.
+wchar_t* DuplicateOnHeap(const wchar_t* text, size_t maxUnits = static_cast<size_t>(-1));
+void FreeOnHeap(void* block);
+
+}  // namespace brevitex

@@ -1,0 +1,60 @@
+// Process entry: single instance, hand-over to the running copy, and start-up
+// and teardown of the first copy.
+#include "shell/ProcessEntry.h"
+
+#include <objbase.h>
+
+#include <cwchar>
+
+#include "shell/AppModule.h"
+#include "shell/FrameThread.h"
+#include "shell/FrameThreadManager.h"
+
+namespace brevitex {
+
+namespace {
+
+constexpr int kFindWindowTries = 25;
+
+// Hands the command line to a running copy; false when no window of it was found.
+bool HandOver(const wchar_t* commandLine, int showCommand) {
+    HWND running = nullptr;
+    for (int i = 0; i < kFindWindowTries && !running; ++i) running = FindWindowW(kFrameClassName, nullptr);
+    if (!running) return false;
+    COPYDATASTRUCT data{};
+    data.dwData = static_cast<ULONG_PTR>(showCommand);
+    data.cbData = static_cast<DWORD>((wcslen(commandLine) + 1) * sizeof(wchar_t));
+    data.lpData = const_cast<wchar_t*>(commandLine);
+    SendMessageW(running, WM_COPYDATA, reinterpret_cast<WPARAM>(running), reinterpret_cast<LPARAM>(&data));
+    return true;
+}
+
+}  // namespace
+
+int RunProcess(HINSTANCE instance, const wchar_t* commandLine, int showCommand) {
+    if (!commandLine) commandLine = L"";
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        mutex = nullptr;
+        if (HandOver(commandLine, showCommand)) return 0;
+    }
+
+    Module().Init(instance);
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    HMODULE richEdit = LoadLibraryW(L"RICHED20.DLL");
+
+    DWORD result = 0;
+    if (wchar_t* copy = DuplicateOnHeap(commandLine)) {
+        FrameThreadManager manager;
+        result = manager.RunThreads(copy, showCommand);
+    }
+
+    if (richEdit) FreeLibrary(richEdit);
+    Module().Term();
+    CoUninitialize();
+    if (mutex) CloseHandle(mutex);
+    return static_cast<int>(result);
+}
+
+}  // namespace brevitex

@@ -1,0 +1,287 @@
+// Process entry, single-instance hand-over and frame threads: the command-line
+// quoting rules, WM_COPYDATA hand-over, the thread limit, and the built program
+// launched twice as a user would.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/DeviceShell.h"
+#include "common/Messages.h"
+#include "shell/AppModule.h"
+#include "shell/FrameThread.h"
+#include "shell/FrameThreadManager.h"
+#include "shell/MainFrame.h"
+#include "shell/MessageLoop.h"
+#include "support/TestSupport.h"
+
+using namespace brevitex;
+using testsupport::PumpUntil;
+
+namespace {
+
+std::wstring Prepared(const wchar_t* text) {
+    std::wstring buffer(text);
+    wchar_t* result = PrepareCommandLine(buffer.data());
+    return result;
+}
+
+// Top-level frame windows that belong to a process.
+std::vector<HWND> FrameWindowsOf(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        std::vector<HWND> found;
+    } search{processId, {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            wchar_t name[64] = {};
+            GetClassNameW(hwnd, name, 64);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(hwnd, &owner);
+            if (owner == s->processId && wcscmp(name, kFrameClassName) == 0) s->found.push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring WindowTitle(HWND hwnd) {
+    wchar_t text[512] = {};
+    GetWindowTextW(hwnd, text, 512);
+    return text;
+}
+
+// Starts the built program with arguments; the handle is closed by the caller.
+PROCESS_INFORMATION Launch(const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + testsupport::ProgramPath() + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    EXPECT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process))
+        << "cannot start " << std::string(commandLine.begin(), commandLine.end());
+    return process;
+}
+
+// Ends a launched program that a failed test left running.
+class ProcessGuard {
+public:
+    explicit ProcessGuard(const PROCESS_INFORMATION& process) : process_(process) {}
+    ~ProcessGuard() {
+        if (!process_.hProcess) return;
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    ProcessGuard(const ProcessGuard&) = delete;
+    ProcessGuard& operator=(const ProcessGuard&) = delete;
+
+private:
+    PROCESS_INFORMATION process_;
+};
+
+bool WaitForWindowCount(DWORD processId, size_t count, DWORD timeoutMs = 15000) {
+    return PumpUntil([&] { return FrameWindowsOf(processId).size() == count; }, timeoutMs);
+}
+
+}  // namespace
+
+TEST(CommandLineTest, QuotingRules) {
+    EXPECT_EQ(Prepared(L"\\My Documents\\a b.txt"), L"\\My Documents\\a b.txt");  // unquoted: taken whole
+    EXPECT_EQ(Prepared(L"\"\\My Documents\\a b.txt\""), L"\\My Documents\\a b.txt");
+    EXPECT_EQ(Prepared(L"'\\temp\\note.txt'"), L"\\temp\\note.txt");
+    EXPECT_EQ(Prepared(L"\"\\temp\\open only"), L"\\temp\\open only");          // only an opening quote
+    EXPECT_EQ(Prepared(L"\"\\a.txt\" -x extra"), L"\\a.txt");                     // words after the quote dropped
+    EXPECT_EQ(Prepared(L"\"\\a\" and \"\\b\" tail"), L"\\a\" and \"\\b");         // up to the last quote of that kind
+    EXPECT_EQ(Prepared(L"'\\it\"s'"), L"\\it\"s");                                // the other quote is ordinary
+    EXPECT_EQ(Prepared(L""), L"");
+    EXPECT_EQ(PrepareCommandLine(nullptr), nullptr);
+}
+
+// A frame window on the test thread, with the test thread standing in as the main thread.
+class FrameOnThisThread : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Module().Init(GetModuleHandleW(nullptr));
+        Module().RegisterLoop(&loop_);
+        ASSERT_NE(RegisterFrameClass(), 0);
+        hwnd_ = frame_.CreateBound(0, kFrameClassName, L"", WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                   Module().Instance(), const_cast<wchar_t*>(L""));
+        ASSERT_NE(hwnd_, nullptr);
+        DrainNewFrameMessages();
+    }
+    void TearDown() override {
+        if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // the frame's own quit
+        DrainNewFrameMessages();
+        Module().UnregisterLoop();
+    }
+    // Collects the UWM_NEW_FRAME requests posted to this thread.
+    std::vector<std::pair<WPARAM, std::wstring>> DrainNewFrameMessages() {
+        std::vector<std::pair<WPARAM, std::wstring>> requests;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, UWM_NEW_FRAME, UWM_NEW_FRAME, PM_REMOVE)) {
+            auto* text = reinterpret_cast<wchar_t*>(msg.lParam);
+            requests.emplace_back(msg.wParam, text);
+            FreeOnHeap(text);
+        }
+        return requests;
+    }
+    LRESULT SendCopyData(const void* data, DWORD bytes, ULONG_PTR show) {
+        COPYDATASTRUCT record{show, bytes, const_cast<void*>(data)};
+        return SendMessageW(hwnd_, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_), reinterpret_cast<LPARAM>(&record));
+    }
+
+    MessageLoop loop_;
+    MainFrame frame_;
+    HWND hwnd_ = nullptr;
+};
+
+TEST_F(FrameOnThisThread, CopyDataPostsNewFrameRequestWithinByteCount) {
+    const wchar_t whole[] = L"\\docs\\a.txt";
+    EXPECT_EQ(SendCopyData(whole, sizeof(whole), SW_SHOWNORMAL), 0);
+    auto requests = DrainNewFrameMessages();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].first, static_cast<WPARAM>(SW_SHOWNORMAL));
+    EXPECT_EQ(requests[0].second, L"\\docs\\a.txt");
+
+    // No terminator inside cbData: only cbData / 2 units are taken (odd byte dropped).
+    const wchar_t unterminated[] = {L'a', L'b', L'c', L'd', L'e'};
+    SendCopyData(unterminated, 7, SW_SHOW);
+    requests = DrainNewFrameMessages();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].second, L"abc");
+
+    // No data or no bytes: ignored.
+    SendCopyData(nullptr, 8, SW_SHOW);
+    SendCopyData(whole, 0, SW_SHOW);
+    EXPECT_TRUE(DrainNewFrameMessages().empty());
+    EXPECT_TRUE(IsWindow(hwnd_)) << "nothing is opened in the receiving window";
+}
+
+// Runs a FrameThreadManager on its own thread, which stands in for the main thread.
+class ManagerThread {
+public:
+    ManagerThread() {
+        thread_ = std::thread([this] {
+            Module().Init(GetModuleHandleW(nullptr));
+            threadId_ = GetCurrentThreadId();
+            FrameThreadManager manager;
+            result_ = manager.RunThreads(DuplicateOnHeap(L""), SW_SHOWNORMAL);
+            done_ = true;
+        });
+        PumpUntil([this] { return threadId_ != 0; });
+    }
+    ~ManagerThread() {
+        // A failed test may leave frames open: close them so the manager ends.
+        for (int i = 0; i < 50 && !done_; ++i) {
+            for (HWND hwnd : FrameWindowsOf(GetCurrentProcessId())) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+            PumpUntil([this] { return done_; }, 200);
+        }
+        if (done_) {
+            thread_.join();
+        } else {
+            thread_.detach();
+        }
+    }
+    void RequestFrame(const wchar_t* commandLine) {
+        PostThreadMessageW(threadId_, UWM_NEW_FRAME, SW_SHOWNORMAL,
+                           reinterpret_cast<LPARAM>(DuplicateOnHeap(commandLine)));
+    }
+    DWORD ThreadId() const { return threadId_; }
+    bool Done() const { return done_; }
+    DWORD Result() const { return result_; }
+
+private:
+    std::thread thread_;
+    volatile DWORD threadId_ = 0;
+    volatile bool done_ = false;
+    volatile DWORD result_ = 0;
+};
+
+TEST(FrameThreadManagerTest, RefusesTheSixtyFourthWindowAndEndsWithTheLast) {
+    testsupport::BoxAnswerer boxes(IDOK);
+    const DWORD self = GetCurrentProcessId();
+    {
+        ManagerThread manager;
+        ASSERT_TRUE(PumpUntil([&] { return FrameWindowsOf(self).size() == 1; }, 15000));
+
+        // Other messages to the main thread are removed and ignored.
+        PostThreadMessageW(manager.ThreadId(), WM_USER + 5, 0, 0);
+        for (int i = 1; i < 63; ++i) manager.RequestFrame(L"");
+        ASSERT_TRUE(PumpUntil([&] { return FrameWindowsOf(self).size() == 63; }, 60000))
+            << FrameWindowsOf(self).size();
+        EXPECT_TRUE(boxes.Boxes().empty());
+
+        manager.RequestFrame(L"");
+        ASSERT_TRUE(PumpUntil([&] { return !boxes.Boxes().empty(); }, 10000));
+        auto shown = boxes.Boxes();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, L"ERROR: Cannot create ANY MORE threads!!!");
+        EXPECT_EQ(shown[0].caption, L"Brevitex");
+        EXPECT_EQ(shown[0].type & 0xF, static_cast<UINT>(MB_OK));
+        EXPECT_EQ(FrameWindowsOf(self).size(), 63u);
+
+        // Closing all but one leaves the manager running; a new window works again.
+        auto windows = FrameWindowsOf(self);
+        for (size_t i = 1; i < windows.size(); ++i) PostMessageW(windows[i], WM_CLOSE, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return FrameWindowsOf(self).size() == 1; }, 30000));
+        PumpUntil([&] { return false; }, 300);
+        EXPECT_FALSE(manager.Done());
+        manager.RequestFrame(L"");
+        ASSERT_TRUE(PumpUntil([&] { return FrameWindowsOf(self).size() == 2; }, 10000));
+
+        for (HWND hwnd : FrameWindowsOf(self)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return manager.Done(); }, 30000));
+        EXPECT_EQ(manager.Result(), 1u);
+    }
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+}
+
+TEST(ProgramTest, SecondLaunchOpensAWindowInTheRunningCopy) {
+    testsupport::TempDir dir;
+    std::wstring first = dir.File(L"first file.txt");
+    std::wstring second = dir.File(L"second.txt");
+    ASSERT_TRUE(testsupport::WriteBytes(first, "one\r\n"));
+    ASSERT_TRUE(testsupport::WriteBytes(second, "two\r\n"));
+
+    PROCESS_INFORMATION running = Launch(L"\"" + first + L"\"");
+    ProcessGuard guardRunning(running);
+    ASSERT_TRUE(WaitForWindowCount(running.dwProcessId, 1));
+    EXPECT_EQ(WindowTitle(FrameWindowsOf(running.dwProcessId)[0]), L"first file.txt - Brevitex");
+
+    PROCESS_INFORMATION later = Launch(second);
+    ProcessGuard guardLater(later);
+    ASSERT_EQ(WaitForSingleObject(later.hProcess, 15000), WAIT_OBJECT_0);
+    DWORD laterExit = 99;
+    GetExitCodeProcess(later.hProcess, &laterExit);
+    EXPECT_EQ(laterExit, 0u);
+    EXPECT_TRUE(FrameWindowsOf(later.dwProcessId).empty());
+
+    ASSERT_TRUE(WaitForWindowCount(running.dwProcessId, 2));
+    bool secondShown = false;
+    for (HWND hwnd : FrameWindowsOf(running.dwProcessId)) secondShown |= WindowTitle(hwnd) == L"second.txt - Brevitex";
+    EXPECT_TRUE(secondShown);
+
+    // A launch without arguments opens another (untitled) window.
+    PROCESS_INFORMATION bare = Launch(L"");
+    ProcessGuard guardBare(bare);
+    EXPECT_EQ(WaitForSingleObject(bare.hProcess, 15000), WAIT_OBJECT_0);
+    ASSERT_TRUE(WaitForWindowCount(running.dwProcessId, 3));
+
+    // Closing one window leaves the rest running; closing the last ends the process.
+    auto windows = FrameWindowsOf(running.dwProcessId);
+    PostMessageW(windows[0], WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitForWindowCount(running.dwProcessId, 2));
+    EXPECT_EQ(WaitForSingleObject(running.hProcess, 200), static_cast<DWORD>(WAIT_TIMEOUT));
+    for (HWND hwnd : FrameWindowsOf(running.dwProcessId)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(running.hProcess, 15000), WAIT_OBJECT_0);
+    DWORD exitCode = 99;
+    GetExitCodeProcess(running.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, 1u);
+}
