@@ -9,6 +9,10 @@
 #include <cstring>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brevitex {
 
 namespace {
@@ -27,6 +31,46 @@ struct Utf8Pass {
 };
 
 inline bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Widens 16 ASCII bytes to units; false, with nothing written, when any of the
+// bytes is not ASCII.
+inline bool WidenAscii16(const unsigned char* p, wchar_t* d) {
+#if defined(__SSE2__)
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    if (_mm_movemask_epi8(bytes) != 0) return false;
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_unpacklo_epi8(bytes, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8), _mm_unpackhi_epi8(bytes, zero));
+    return true;
+#else
+    uint64_t a, b;
+    memcpy(&a, p, 8);
+    memcpy(&b, p + 8, 8);
+    if ((a | b) & kHighBitsOfBytes) return false;
+    for (int i = 0; i < 16; ++i) d[i] = p[i];
+    return true;
+#endif
+}
+
+// Narrows 16 ASCII units to bytes; false, with nothing written, when any of
+// the units is not ASCII.
+inline bool NarrowAscii16(const wchar_t* p, unsigned char* d) {
+#if defined(__SSE2__)
+    __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8));
+    const __m128i nonAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+    __m128i any = _mm_and_si128(_mm_or_si128(low, high), nonAscii);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(any, _mm_setzero_si128())) != 0xFFFF) return false;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(low, high));
+    return true;
+#else
+    uint64_t words[4];
+    memcpy(words, p, sizeof(words));
+    if ((words[0] | words[1] | words[2] | words[3]) & kNonAsciiBitsOfUnits) return false;
+    for (int i = 0; i < 16; ++i) d[i] = static_cast<unsigned char>(p[i]);
+    return true;
+#endif
+}
 
 // The lead byte's first continuation byte is in range (rejects over-long forms,
 // UTF-16 surrogates and code points above U+10FFFF).
@@ -61,13 +105,7 @@ Utf8Pass DecodeUtf8(const unsigned char* p, const unsigned char* end, wchar_t* d
         if (lead < 0x80) {
             // Runs of ASCII go 16 bytes at a time while input and room allow.
             if (dest) {
-                while (end - p >= 16 && capacity - out >= 16) {
-                    uint64_t a, b;
-                    memcpy(&a, p, 8);
-                    memcpy(&b, p + 8, 8);
-                    if ((a | b) & kHighBitsOfBytes) break;
-                    wchar_t* d = dest + out;
-                    for (int i = 0; i < 16; ++i) d[i] = p[i];
+                while (end - p >= 16 && capacity - out >= 16 && WidenAscii16(p, dest + out)) {
                     p += 16;
                     out += 16;
                 }
@@ -147,16 +185,10 @@ Utf16Pass EncodeUtf8(const wchar_t* p, const wchar_t* end, unsigned char* dest, 
         unsigned u = *p;
         if (u < 0x80) {
             if (dest) {
-                // Runs of ASCII go 8 units at a time while input and room allow.
-                while (end - p >= 8 && capacity - out >= 8) {
-                    uint64_t a, b;
-                    memcpy(&a, p, 8);
-                    memcpy(&b, p + 4, 8);
-                    if ((a | b) & kNonAsciiBitsOfUnits) break;
-                    unsigned char* d = dest + out;
-                    for (int i = 0; i < 8; ++i) d[i] = static_cast<unsigned char>(p[i]);
-                    p += 8;
-                    out += 8;
+                // Runs of ASCII go 16 units at a time while input and room allow.
+                while (end - p >= 16 && capacity - out >= 16 && NarrowAscii16(p, dest + out)) {
+                    p += 16;
+                    out += 16;
                 }
                 if (p == end || out == capacity) break;
                 u = *p;
