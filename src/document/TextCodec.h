@@ -12,7 +12,8 @@ namespace brevitex {
 
 // Strict UTF-8 to UTF-16. Returns the units produced (counted when dest is
 // null), or -1 for malformed input. A sequence cut off by the end of the input
-// is dropped. Never writes a terminator.
+// is dropped when its bytes could begin a valid one (otherwise it is
+// malformed). Never writes a terminator.
 int Utf8ToUtf16(const unsigned char* source, size_t sourceBytes, wchar_t* dest, int destCapacity);
 
 // UTF-16 to UTF-8. Returns the bytes produced (counted when dest is null), or
@@ -22,13 +23,17 @@ int Utf16ToUtf8(const wchar_t* source, size_t sourceUnits, unsigned char* dest, 
 
 // Decodes a file image. encoding: in, the requested encoding; out, the one the
 // document is to remember. hasBom is set true when a byte-order mark was found
-// and left untouched otherwise. False only when memory could not be had.
+// and left untouched otherwise. Where UTF-8 is required (requested, or EF BB BF)
+// each malformed byte becomes U+FFFD. False only when memory could not be had
+// (or the code page cannot be used); text is then unchanged.
 bool DecodeText(const unsigned char* bytes, size_t size, WideString& text, TextEncoding& encoding,
                 bool& hasBom);
 
 // Encodes text for saving. encoding: in, the document's; out, the one used.
 // writeBom: in, whether a BOM is wanted; out, true when the UTF-16 fallback was
-// taken. The caller writes bom, then body. False when memory could not be had.
+// taken. The caller writes bom, then body. False when memory could not be had,
+// or for UTF-8 when the text holds an unpaired surrogate (body then holds only
+// the bytes encoded before it); encoding and writeBom are then unchanged.
 bool EncodeText(const WideString& text, TextEncoding& encoding, bool& writeBom, ByteString& bom,
                 ByteString& body);
 
