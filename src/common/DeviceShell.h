@@ -63,7 +63,12 @@ struct MenuBarInfo {
 
 inline constexpr DWORD kMenuBarIdIsMenu = 0x10;
 inline constexpr UINT kMenuBarGetMenu = WM_USER + 402;      // returns the menu handle
-inline constexpr UINT kMenuBarOverrideKey = WM_USER + 403;  // wParam key, lParam 0x00030003
+// wParam key; lParam low word the options to set, high word the options to
+// change (1: no default action, 2: notify). With kOverrideKeyAllEvents the key
+// no longer reaches the focused control: the parent gets WM_HOTKEY instead,
+// wParam the key, lParam MAKELPARAM(0, key) on press and
+// MAKELPARAM(kHotKeyReleased, key) on release.
+inline constexpr UINT kMenuBarOverrideKey = WM_USER + 403;
 inline constexpr LPARAM kOverrideKeyAllEvents = 0x00030003;
 inline constexpr UINT kHotKeyReleased = 0x1000;             // low word of WM_HOTKEY lParam on release
 
