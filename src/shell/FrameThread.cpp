@@ -54,6 +54,7 @@ ATOM RegisterFrameClass() {
 
 DWORD WINAPI FrameThreadProc(void* param) {
     auto* data = static_cast<FrameStartData*>(param);
+    DeviceAttachThread();
     MessageLoop loop;
     Module().RegisterLoop(&loop);
 
@@ -82,6 +83,7 @@ DWORD WINAPI FrameThreadProc(void* param) {
         }
         Module().UnregisterLoop();
     }
+    DeviceDetachThread();
     return exitValue;
 }
 
