@@ -31,3 +31,26 @@
 #define IDC_GOTO_LINE           1017
 #define IDC_GOTO_COLUMN         1018
 // ---- end of the dialogs' ids ------------------------------------------------
+
+// ---- Edit view and dialog edit box -------------------------------------------
+#define IDR_EDIT_POPUP          140
+#define IDS_UNTITLED            32805
+#define ID_VIEW_READONLY        32605
+#define ID_VIEW_WORDWRAP        32606
+#define ID_INSERT_LONGDATE      32610
+#define ID_INSERT_SHORTDATE     32611
+#define ID_INSERT_TIME          32612
+#define ID_TOOLS_SMS            32620
+#define ID_TOOLS_CALL           32621
+#define ID_EDIT_SELECTMODE      32702
+#define ID_EDIT_FINDNEXT        32703
+#define ID_EDIT_CLEAR           57632
+#define ID_EDIT_CLEAR_ALL       57633
+#define ID_EDIT_COPY            57634
+#define ID_EDIT_CUT             57635
+#define ID_EDIT_FIND            57636
+#define ID_EDIT_PASTE           57637
+#define ID_EDIT_SELECT_ALL      57642
+#define ID_EDIT_UNDO            57643
+#define ID_EDIT_REDO            57644
+// ---- end of the edit view's ids ----------------------------------------------

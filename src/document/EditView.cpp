@@ -1,0 +1,544 @@
+// The edit view: window class, message table, document load and save, word
+// wrap, command states, date and time insertion and held-key acceleration.
+#include "document/EditView.h"
+
+#include <imm.h>
+#include <richedit.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+
+#include "common/Messages.h"
+#include "document/EditCommands.h"
+#include "document/EditMenu.h"
+#include "document/EditQueries.h"
+#include "document/TextFile.h"
+#include "resources/resource.h"
+#include "shell/AppModule.h"
+
+namespace brevitex {
+
+namespace {
+
+constexpr wchar_t kRichEditClassName[] = L"RICHEDIT50W";
+constexpr UINT kPlainTextMode = 1;       // TM_PLAINTEXT
+constexpr WPARAM kStreamFormat = 0x11;   // SF_TEXT | SF_UNICODE
+constexpr int kEdgeMetric = 46;          // SM_CYEDGE
+constexpr DWORD kTwipsPerInch = 1440;
+// No limit on what the control holds, so neither a stream-in nor typing is cut off.
+constexpr LPARAM kTextLimit = 0x7FFFFFFE;
+
+// The rich edit's own procedure, kept when the superclass is registered.
+WNDPROC g_richEditProc = nullptr;
+bool g_classRegistered = false;
+
+std::atomic<int32_t> g_untitledCounter{0};
+std::atomic<int> g_pixelsPerInch{0};
+
+int ScreenPixelsPerInch() {
+    int cached = g_pixelsPerInch.load();
+    if (cached > 0) return cached;
+    HDC screen = GetDC(nullptr);
+    int value = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    if (value > 0) g_pixelsPerInch.store(value);
+    return value;
+}
+
+class WaitCursor {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
+// Stream-in cookie: the next unit to hand over and the end of the text.
+struct StreamInCookie {
+    const wchar_t* next;
+    const wchar_t* end;
+};
+
+DWORD CALLBACK StreamInFromBuffer(DWORD_PTR cookie, LPBYTE buffer, LONG requested, LONG* given) {
+    auto* in = reinterpret_cast<StreamInCookie*>(cookie);
+    LONG units = requested / 2;
+    LONG left = static_cast<LONG>(in->end - in->next);
+    if (units > left) units = left;
+    if (units < 0) units = 0;
+    memcpy(buffer, in->next, static_cast<size_t>(units) * sizeof(wchar_t));
+    in->next += units;
+    *given = units * 2;
+    return 0;
+}
+
+// Stream-out cookie: the string being filled, held writable while the control
+// streams, with its own length so a NUL unit in the text is kept.
+class StreamOutCookie {
+public:
+    explicit StreamOutCookie(WideString& text) : text_(text) {}
+
+    bool Reserve(int units) {
+        buffer_ = text_.GetBuffer(units);
+        capacity_ = buffer_ ? text_.Capacity() : 0;
+        return buffer_ != nullptr;
+    }
+
+    bool Append(const wchar_t* units, int count) {
+        if (count > INT32_MAX - 2 - length_) return false;
+        int needed = length_ + count + 2;
+        if (needed > capacity_ && !Grow(needed)) return false;
+        memcpy(buffer_ + length_, units, static_cast<size_t>(count) * sizeof(wchar_t));
+        length_ += count;
+        buffer_[length_] = 0;
+        return true;
+    }
+
+    // Hands the text back to its string.
+    void Finish() {
+        if (buffer_) text_.ReleaseBuffer(length_);
+        buffer_ = nullptr;
+    }
+
+private:
+    bool Grow(int needed) {
+        int64_t wanted = static_cast<int64_t>(capacity_) + capacity_ / 2;
+        if (wanted < needed) wanted = needed;
+        if (wanted > INT32_MAX - 1) wanted = INT32_MAX - 1;
+        // A string released with length 0 gives its block up; keep nothing then.
+        if (length_ > 0) text_.ReleaseBuffer(length_);
+        buffer_ = text_.GetBuffer(static_cast<int>(wanted));
+        if (!buffer_) {
+            capacity_ = 0;
+            return false;
+        }
+        capacity_ = text_.Capacity();
+        return true;
+    }
+
+    WideString& text_;
+    wchar_t* buffer_ = nullptr;
+    int length_ = 0;
+    int capacity_ = 0;
+};
+
+DWORD CALLBACK StreamOutToString(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* taken) {
+    auto* out = reinterpret_cast<StreamOutCookie*>(cookie);
+    *taken = 0;
+    int units = count / 2;
+    if (units <= 0) return 0;
+    // Out of memory ends the stream; the caller sees the error and uses nothing.
+    if (!out->Append(reinterpret_cast<const wchar_t*>(buffer), units)) return 1;
+    *taken = units * 2;
+    return 0;
+}
+
+// The control's whole text, as it streams out (CR LF per paragraph).
+bool StreamControlOut(HWND edit, WideString& text) {
+    text.Empty();
+    StreamOutCookie cookie(text);
+    if (!cookie.Reserve(GetWindowTextLengthW(edit))) return false;
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, StreamOutToString};
+    SendMessageW(edit, EM_STREAMOUT, kStreamFormat, reinterpret_cast<LPARAM>(&stream));
+    cookie.Finish();
+    if (stream.dwError != 0) {
+        text.Empty();
+        return false;
+    }
+    return true;
+}
+
+// Replaces the control's content; true when the control holds all of the text.
+bool StreamControlIn(HWND edit, const WideString& text) {
+    StreamInCookie cookie{text.c_str(), text.c_str() + text.Length()};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, StreamInFromBuffer};
+    SendMessageW(edit, EM_STREAMIN, kStreamFormat, reinterpret_cast<LPARAM>(&stream));
+    if (stream.dwError != 0 || cookie.next != cookie.end) return false;
+    GETTEXTLENGTHEX query{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    LRESULT held = SendMessageW(edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0);
+    return held == text.Length();
+}
+
+}  // namespace
+
+const MessageMapEntry<EditView> EditView::kMap[] = {
+    BX_MESSAGE(WM_CREATE, OnCreate),
+    BX_MESSAGE(WM_SETFOCUS, OnSetFocus),
+    BX_MESSAGE(WM_SETFONT, OnSetFont),
+    BX_MESSAGE(WM_CONTEXTMENU, OnContextMenu),
+    BX_MESSAGE(EM_SETREADONLY, OnSetReadOnly),
+    BX_MESSAGE(WM_KEYDOWN, OnKeyDown),
+    BX_MESSAGE(WM_KEYUP, OnKeyUp),
+    BX_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown),
+    BX_MESSAGE(WM_LBUTTONUP, OnMovesCaret<WM_LBUTTONUP>),
+    BX_MESSAGE(EM_SETSEL, OnMovesCaret<EM_SETSEL>),
+    BX_MESSAGE(EM_REPLACESEL, OnMovesCaret<EM_REPLACESEL>),
+    BX_MESSAGE(EM_UNDO, OnMovesCaret<EM_UNDO>),
+    BX_MESSAGE(WM_CUT, OnMovesCaret<WM_CUT>),
+    BX_MESSAGE(WM_COPY, OnMovesCaret<WM_COPY>),
+    BX_MESSAGE(WM_PASTE, OnMovesCaret<WM_PASTE>),
+    BX_MESSAGE(WM_CLEAR, OnMovesCaret<WM_CLEAR>),
+    BX_MESSAGE(WM_UNDO, OnMovesCaret<WM_UNDO>),
+    BX_MESSAGE(EM_REDO, OnMovesCaret<EM_REDO>),
+    BX_COMMAND(ID_EDIT_FIND, OnFindReplace),
+    BX_COMMAND(ID_EDIT_FINDNEXT, OnFindNext),
+    BX_COMMAND(ID_INSERT_LONGDATE, OnInsertDateTime),
+    BX_COMMAND(ID_INSERT_SHORTDATE, OnInsertDateTime),
+    BX_COMMAND(ID_INSERT_TIME, OnInsertDateTime),
+    BX_COMMAND(ID_TOOLS_SMS, OnSendSms),
+    BX_COMMAND(ID_TOOLS_CALL, OnCallNumber),
+    BX_ANY_COMMAND(OnEditCommand),
+};
+
+EditView::EditView() { NewDocument(); }
+
+EditView::~EditView() { DestroyDialogs(); }
+
+bool EditView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return RouteMessage(this, kMap, message, wParam, lParam, result);
+}
+
+bool EditView::HandleCommand(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return RouteMessage(this, kMap, WM_COMMAND, wParam, lParam, result);
+}
+
+// ---- Window class and creation ----------------------------------------------
+
+bool EditView::RegisterViewClass() {
+    ModuleLock hold;
+    if (g_classRegistered) return true;
+    HINSTANCE instance = ProgramInstance();
+    WNDCLASSEXW richEdit{};
+    richEdit.cbSize = sizeof(richEdit);
+    if (!GetClassInfoExW(nullptr, kRichEditClassName, &richEdit) &&
+        !GetClassInfoExW(instance, kRichEditClassName, &richEdit)) {
+        return false;
+    }
+    WNDCLASSEXW view = richEdit;
+    view.cbSize = sizeof(view);
+    view.style &= ~CS_GLOBALCLASS;
+    view.lpfnWndProc = WindowBase::StartWindowProc;
+    view.hInstance = instance;
+    view.lpszClassName = kEditViewClassName;
+    if (!RegisterClassExW(&view) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    g_richEditProc = richEdit.lpfnWndProc;
+    g_classRegistered = true;
+    return true;
+}
+
+HWND EditView::CreateViewWindow(HWND parent, const RECT& rect, DWORD style, DWORD exStyle, UINT id) {
+    baseProc_ = g_richEditProc;
+    return CreateBound(exStyle, kEditViewClassName, L"", style, rect.left, rect.top, rect.right - rect.left,
+                       rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                       ProgramInstance(), nullptr);
+}
+
+HWND EditView::Create(HWND parent, const RECT& rect, DWORD style, DWORD exStyle) {
+    if (hwnd_ || !RegisterViewClass()) return nullptr;
+    return CreateViewWindow(parent, rect, style, exStyle, 0);
+}
+
+// ---- Messages -----------------------------------------------------------------
+
+void EditView::NotifyPosition() const {
+    if (HWND parent = GetParent(hwnd_)) SendMessageW(parent, UWM_UPDATE_POSITION, 0, 0);
+}
+
+bool EditView::OnCreate(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = DefaultProc(WM_CREATE, wParam, lParam);
+    if (result == -1) return true;
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    bool readOnly = (create->style & ES_READONLY) != 0;
+    Send(EM_SETBKGNDCOLOR, 0, GetSysColor(readOnly ? COLOR_BTNFACE : COLOR_WINDOW));
+    Send(EM_SETTEXTMODE, kPlainTextMode);
+    Send(EM_EXLIMITTEXT, 0, kTextLimit);
+    return true;
+}
+
+bool EditView::OnSetFocus(WPARAM, LPARAM, LRESULT&) {
+    if (HIMC context = ImmGetContext(hwnd_)) {
+        ImmSetOpenStatus(context, TRUE);
+        ImmReleaseContext(hwnd_, context);
+    }
+    return false;
+}
+
+bool EditView::OnSetFont(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    LRESULT modified = Send(EM_GETMODIFY);
+    result = DefaultProc(WM_SETFONT, wParam, lParam);
+    Send(EM_SETMODIFY, modified ? TRUE : FALSE);
+    return true;
+}
+
+bool EditView::OnContextMenu(WPARAM, LPARAM lParam, LRESULT& result) {
+    ShowContextMenu(lParam);
+    result = 0;
+    return true;
+}
+
+void EditView::ShowContextMenu(LPARAM point) {
+    HMENU menu = LoadEditMenu();
+    if (!menu) return;
+    HMENU popup = GetSubMenu(menu, 0);
+    // The frame applies the command states to the popup.
+    if (HWND parent = GetParent(hwnd_)) SendMessageW(parent, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    ShowPopupAt(popup, point, hwnd_);
+    DestroyMenu(menu);
+}
+
+bool EditView::OnSetReadOnly(WPARAM wParam, LPARAM, LRESULT&) {
+    Send(EM_SETBKGNDCOLOR, 0, GetSysColor(wParam ? COLOR_BTNFACE : COLOR_WINDOW));
+    return false;
+}
+
+bool EditView::OnKeyDown(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = DefaultProc(WM_KEYDOWN, wParam, lParam);
+    KeyRepeatAcceleration(static_cast<UINT>(wParam));
+    return true;
+}
+
+bool EditView::OnKeyUp(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = DefaultProc(WM_KEYUP, wParam, lParam);
+    NotifyPosition();
+    keyRepeatStart_ = 0;
+    return true;
+}
+
+bool EditView::OnLButtonDown(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (IsTapAndHold(hwnd_, lParam)) {
+        result = 0;
+        return true;
+    }
+    result = DefaultProc(WM_LBUTTONDOWN, wParam, lParam);
+    NotifyPosition();
+    return true;
+}
+
+template <UINT Message>
+bool EditView::OnMovesCaret(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = DefaultProc(Message, wParam, lParam);
+    NotifyPosition();
+    return true;
+}
+
+bool EditView::OnInsertDateTime(WPARAM wParam, LPARAM, LRESULT& result) {
+    InsertDateTime(LOWORD(wParam));
+    result = 0;
+    return true;
+}
+
+bool EditView::InsertDateTime(UINT id) {
+    // The command is disabled while read-only; an accelerator must not get round that.
+    if (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY) return false;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t text[256];
+    int length = 0;
+    if (id == ID_INSERT_TIME) {
+        length = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, text, 256);
+    } else {
+        DWORD form = id == ID_INSERT_SHORTDATE ? DATE_SHORTDATE : DATE_LONGDATE;
+        length = GetDateFormatW(LOCALE_USER_DEFAULT, form, &now, nullptr, text, 256);
+    }
+    if (length <= 0) return false;
+    // wParam FALSE: the insertion is not offered for undo.
+    Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+    return true;
+}
+
+bool EditView::OnEditCommand(WPARAM wParam, LPARAM, LRESULT& result) {
+    if (!RunEditCommand(hwnd_, LOWORD(wParam), true)) return false;
+    result = 0;
+    return true;
+}
+
+// ---- Command states -----------------------------------------------------------
+
+void EditView::UpdateCommandUI(CommandStateSink& sink) const {
+    EditState state = ReadEditState(hwnd_);
+    bool writable = !state.readOnly;
+    sink.Enable(ID_INSERT_LONGDATE, writable);
+    sink.Enable(ID_INSERT_SHORTDATE, writable);
+    sink.Enable(ID_INSERT_TIME, writable);
+    sink.Check(ID_VIEW_READONLY, state.readOnly);
+    sink.Check(ID_VIEW_WORDWRAP, state.wordWrap);
+    sink.Enable(ID_EDIT_CUT, state.selection && writable);
+    sink.Enable(ID_EDIT_COPY, state.selection);
+    sink.Enable(ID_EDIT_CLEAR, state.selection && writable);
+    sink.Enable(ID_EDIT_UNDO, writable && state.canUndo);
+    sink.Enable(ID_EDIT_REDO, writable && state.canRedo);
+    sink.Enable(ID_EDIT_PASTE, writable && state.clipboardText);
+    sink.Enable(ID_EDIT_SELECTMODE, state.text);
+    sink.Enable(ID_EDIT_SELECT_ALL, state.text);
+    sink.Enable(ID_TOOLS_CALL, state.selection);
+}
+
+// ---- Documents ----------------------------------------------------------------
+
+bool EditView::ReadControlText(WideString& text) { return StreamControlOut(hwnd_, text); }
+
+bool EditView::FillControl(const WideString& text) { return StreamControlIn(hwnd_, text); }
+
+bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
+    if (!hwnd_) return false;
+    WaitCursor wait;
+    WideString text;
+    bool hasBom = false;
+    if (!LoadTextFile(path, text, encoding, hasBom)) return false;
+    LineBreak lineBreak = DetectLineBreak(text.c_str(), text.Length());
+    // One CR per break: the control keeps every one of them.
+    if (!RewriteLineBreaks(text, LineBreak::Cr, false)) return false;
+    if (!FillControl(text)) {
+        // The control holds only part of the file: never let that pass for the
+        // file's text, which a save could then cut short.
+        NewDocument();
+        return false;
+    }
+    path_ = path;
+    encoding_ = encoding;
+    writeBom_ = hasBom;
+    lineBreak_ = lineBreak;
+    Send(EM_EMPTYUNDOBUFFER);
+    Send(EM_SETSEL, 0, 0);
+    Send(EM_SCROLLCARET);
+    Send(EM_SETMODIFY, FALSE);
+    return true;
+}
+
+bool EditView::SaveDocument(const wchar_t* path, TextEncoding encoding) {
+    if (!hwnd_) return false;
+    WideString target = (path && *path) ? WideString(path) : path_;
+    if (encoding == TextEncoding::AutoDetect) encoding = encoding_;
+    // A document saved in another encoding gets a BOM when that encoding has one.
+    if (encoding != encoding_) writeBom_ = true;
+    WaitCursor wait;
+    WideString text;
+    // A text the control did not hand over whole is never written.
+    if (!ReadControlText(text)) return false;
+    if (!RewriteLineBreaks(text, lineBreak_, true)) return false;
+    if (!SaveTextFile(target.c_str(), text, encoding, writeBom_)) return false;
+    path_ = target;
+    encoding_ = encoding;
+    Send(EM_SETMODIFY, FALSE);
+    return true;
+}
+
+void EditView::NewDocument() {
+    int32_t number = g_untitledCounter.fetch_add(1) + 1;
+    if (!path_.FormatId(IDS_UNTITLED, number)) path_.Empty();
+    writeBom_ = true;
+    encoding_ = TextEncoding::Ansi;
+    lineBreak_ = LineBreak::CrLf;
+    keyRepeatStart_ = 0;
+    if (!hwnd_) return;
+    Send(EM_SETREADONLY, FALSE);
+    Send(WM_SETREDRAW, FALSE);
+    Send(EM_SETSEL, 0, -1);
+    Send(EM_SCROLLCARET);
+    Send(WM_CLEAR);
+    Send(EM_SETSEL, 0, 0);
+    Send(EM_SCROLLCARET);
+    Send(WM_SETREDRAW, TRUE);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    Send(EM_EMPTYUNDOBUFFER);
+    Send(EM_SETMODIFY, FALSE);
+}
+
+HWND EditView::SetWordWrap(bool on) {
+    if (!hwnd_) return nullptr;
+    bool modified = Send(EM_GETMODIFY) != 0;
+    HWND parent = GetParent(hwnd_);
+    DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
+    DWORD exStyle = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE));
+    UINT id = static_cast<UINT>(GetDlgCtrlID(hwnd_));
+    RECT rect;
+    GetWindowRect(hwnd_, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    DWORD wrapped = (style & ~(WS_HSCROLL | ES_AUTOHSCROLL)) | ES_WANTRETURN;
+    DWORD unwrapped = (style & ~ES_WANTRETURN) | WS_HSCROLL | ES_AUTOHSCROLL;
+    WideString text;
+    // Without the whole text in hand the window is not replaced: word wrap
+    // stays as it was rather than the text being cut short.
+    if (!ReadControlText(text) || !RewriteLineBreaks(text, LineBreak::Cr, true)) return hwnd_;
+    DestroyWindow(hwnd_);
+    HWND created = CreateViewWindow(parent, rect, on ? wrapped : unwrapped, exStyle, id);
+    // Should the new style fail, the old one still gives the text a home.
+    if (!created) created = CreateViewWindow(parent, rect, style, exStyle, id);
+    if (!created) return nullptr;
+    FillControl(text);
+    Send(EM_FMTLINES, on ? TRUE : FALSE);
+    Send(EM_SETMODIFY, modified ? TRUE : FALSE);
+    return created;
+}
+
+// ---- Held keys ----------------------------------------------------------------
+
+int EditView::LineHeight() const {
+    CHARFORMATW format{};
+    format.cbSize = sizeof(format);
+    format.dwMask = CFM_SIZE;
+    if (!Send(EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format)) || format.yHeight == 0) return 0;
+    int64_t pixels = static_cast<int64_t>(ScreenPixelsPerInch()) * format.yHeight / kTwipsPerInch;
+    return static_cast<int>(pixels) + GetSystemMetrics(kEdgeMetric);
+}
+
+void EditView::KeyRepeatAcceleration(UINT key) {
+    if (key != VK_UP && key != VK_DOWN) return;
+    DWORD now = tickSource_();
+    if (keyRepeatStart_ == 0) {
+        keyRepeatStart_ = now;
+        return;
+    }
+    if (now <= keyRepeatStart_) return;
+    uint64_t steps = (now - keyRepeatStart_) / 100;
+    uint64_t moves = steps * steps;
+    int extra = moves > INT32_MAX ? INT32_MAX : static_cast<int>(moves);
+    int pages = 0;
+    int lineHeight = LineHeight();
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    if (lineHeight >= 1) {
+        int linesPerPage = (client.bottom - client.top) / lineHeight;
+        if (linesPerPage >= 1) {
+            pages = extra / linesPerPage;
+            extra -= pages * linesPerPage;
+        }
+    }
+    SendKeyBurst(key == VK_DOWN ? VK_NEXT : VK_PRIOR, pages);
+    SendKeyBurst(key, extra);
+    NotifyPosition();
+}
+
+void EditView::PressKey(UINT key) {
+    CallWindowProcW(baseProc_, hwnd_, WM_KEYDOWN, key, 0);
+    CallWindowProcW(baseProc_, hwnd_, WM_KEYUP, key, 0);
+}
+
+void EditView::SendKeyBurst(UINT key, int count) {
+    if (count <= 0 || !hwnd_) return;
+    HWND self = hwnd_;
+    int lineCount = static_cast<int>(Send(EM_GETLINECOUNT));
+    int line = 0;
+    int column = 0;
+    CaretPosition(self, line, column);
+    bool upwards = key == VK_PRIOR || key == VK_UP;
+    bool downwards = key == VK_NEXT || key == VK_DOWN;
+    for (int i = 0; i < count; ++i) {
+        PressKey(key);
+        if ((upwards && line <= 1) || (downwards && line >= lineCount)) return;
+        MSG message;
+        while (PeekMessageW(&message, self, 0, 0, PM_NOREMOVE)) {
+            // A released key ends the burst and stays queued for its normal handling.
+            if (message.message == WM_KEYUP) return;
+            if (!PeekMessageW(&message, self, 0, 0, PM_REMOVE)) break;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+            if (hwnd_ != self) return;
+        }
+    }
+}
+
+}  // namespace brevitex

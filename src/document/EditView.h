@@ -1,0 +1,121 @@
+// EditView: the document window of a frame. Its window (class
+// "VidavizEdizAvaro") is the rich edit control itself, superclassed so that
+// the view's message table runs in front of the control's own procedure. The
+// view holds the document (path or untitled name, encoding, BOM flag, line
+// breaks), loads and saves it, runs the edit commands, the date and time
+// insertion and the context menu, accelerates held arrow keys, and tells its
+// parent with UWM_UPDATE_POSITION whenever the caret may have moved.
+#pragma once
+
+#include <windows.h>
+
+#include "common/CommandState.h"
+#include "common/TextEncoding.h"
+#include "common/WideString.h"
+#include "common/Window.h"
+#include "document/LineBreaks.h"
+
+namespace brevitex {
+
+class FindReplaceDialog;
+
+inline constexpr wchar_t kEditViewClassName[] = L"VidavizEdizAvaro";
+// The frame's styles for the view; ES_WANTRETURN (0x1000) records word wrap.
+inline constexpr DWORD kEditViewWrapStyle = 0x50201144;
+inline constexpr DWORD kEditViewNoWrapStyle = 0x503001C4;
+
+class EditView : public WindowBase {
+public:
+    using Self = EditView;
+    using TickSource = DWORD(WINAPI*)();
+
+    // Starts on a fresh untitled document (the process's next number).
+    EditView();
+    ~EditView() override;
+
+    // Registers "VidavizEdizAvaro" once per process; false when the rich edit
+    // class is not available.
+    static bool RegisterViewClass();
+
+    // Creates the view window as a child of the parent; null on failure.
+    HWND Create(HWND parent, const RECT& rect, DWORD style, DWORD exStyle = 0);
+
+    // Loads a file into the control. On failure nothing changes.
+    bool LoadDocument(const wchar_t* path, TextEncoding encoding);
+    // Saves the control's text; an empty path means the document's own, and
+    // TextEncoding::AutoDetect the document's encoding.
+    bool SaveDocument(const wchar_t* path, TextEncoding encoding);
+    // Empties the control and starts the next untitled document.
+    void NewDocument();
+    // Re-creates the window with word wrap on or off, keeping the text and the
+    // modified flag; returns the view's window.
+    HWND SetWordWrap(bool on);
+
+    // Sets the states of the edit commands.
+    void UpdateCommandUI(CommandStateSink& sink) const;
+    // The view's own command handling, for commands the frame passes on.
+    bool HandleCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    const WideString& Path() const { return path_; }
+    TextEncoding Encoding() const { return encoding_; }
+    bool WriteBom() const { return writeBom_; }
+    LineBreak DocumentLineBreak() const { return lineBreak_; }
+    FindReplaceDialog* FindDialog() const { return findDialog_; }
+
+    // Held Up and Down keys: extra moves growing with the square of the time held.
+    void KeyRepeatAcceleration(UINT key);
+    // Presses a key count times straight into the control, ending early at the
+    // edge of the text or when a key-up is waiting.
+    void SendKeyBurst(UINT key, int count);
+    // The paging line height in pixels (font height plus edge metric); 0 when unknown.
+    int LineHeight() const;
+    // The clock the key-repeat timing reads (tests supply their own).
+    void SetTickSource(TickSource source) { tickSource_ = source; }
+
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+protected:
+    // One press of a key, handed to the control's own procedure.
+    virtual void PressKey(UINT key);
+    // The control's whole text as it streams out; false when it could not all be read.
+    virtual bool ReadControlText(WideString& text);
+
+private:
+    static const MessageMapEntry<EditView> kMap[];
+
+    HWND CreateViewWindow(HWND parent, const RECT& rect, DWORD style, DWORD exStyle, UINT id);
+    bool FillControl(const WideString& text);
+    void NotifyPosition() const;
+    bool InsertDateTime(UINT id);
+    void ShowContextMenu(LPARAM point);
+
+    bool OnCreate(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSetFocus(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSetFont(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnContextMenu(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSetReadOnly(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnKeyDown(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnKeyUp(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnLButtonDown(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    template <UINT Message>
+    bool OnMovesCaret(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnInsertDateTime(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnEditCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // The dialogs the view owns (EditViewDialogs.cpp).
+    bool OnFindReplace(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnFindNext(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSendSms(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnCallNumber(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void DestroyDialogs();
+
+    WideString path_;
+    TextEncoding encoding_ = TextEncoding::Ansi;
+    bool writeBom_ = true;
+    LineBreak lineBreak_ = LineBreak::CrLf;
+    DWORD keyRepeatStart_ = 0;
+    TickSource tickSource_ = GetTickCount;
+    FindReplaceDialog* findDialog_ = nullptr;
+};
+
+}  // namespace brevitex
