@@ -54,3 +54,23 @@
 #define ID_EDIT_UNDO            57643
 #define ID_EDIT_REDO            57644
 // ---- end of the edit view's ids ----------------------------------------------
+
+// ---- Main frame and document commands ---------------------------------------
+#define ID_FILE_NEW             57600
+#define ID_FILE_OPEN            57601
+#define ID_FILE_SAVE            57603
+#define ID_FILE_SAVE_AS         57604
+#define ID_VIEW_FONT            32607
+#define ID_VIEW_GOTO            32609
+#define ID_VIEW_TOOLBAR         59392
+#define ID_INFO_LINES           32615
+#define ID_INFO_CHARS           32616
+#define ID_INFO_ENCODING        32617
+#define ID_APP_ABOUT            57664
+#define ID_APP_EXIT             57665
+#define IDS_FILE_FILTER         32802
+#define IDS_OPEN_FAILED         32806
+#define IDS_SAVE_FAILED         32807
+#define IDS_SAVE_PROMPT         32808
+#define IDS_READONLY_PROMPT     32809
+// ---- end of the main frame's ids --------------------------------------------
