@@ -32,6 +32,13 @@ bool LongLineText(HWND edit, int start, int length, WideString& text) {
     return true;
 }
 
+// A line's text ends before its break, which some controls hand out with it.
+void DropLineBreak(WideString& text) {
+    int length = text.Length();
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n')) --length;
+    if (length != text.Length()) text = text.Mid(0, length);
+}
+
 }  // namespace
 
 bool CaretPosition(HWND edit, int& line, int& column) {
@@ -56,7 +63,11 @@ bool LineText(HWND edit, int line, WideString& text) {
     int next = LineIndex(edit, line + 1);
     int length = next >= first ? next - first : GetWindowTextLengthW(edit) - first;
     if (length <= 0) return true;
-    if (length >= 0xFFFF) return LongLineText(edit, first, length, text);
+    if (length >= 0xFFFF) {
+        if (!LongLineText(edit, first, length, text)) return false;
+        DropLineBreak(text);
+        return true;
+    }
     wchar_t* buffer = text.GetBuffer(length);
     if (!buffer) return false;
     // EM_GETLINE reads the buffer's size from its first unit.
@@ -64,10 +75,7 @@ bool LineText(HWND edit, int line, WideString& text) {
     int count = static_cast<int>(SendMessageW(edit, EM_GETLINE, line, reinterpret_cast<LPARAM>(buffer)));
     if (count < 0) count = 0;
     text.ReleaseBuffer(count < length ? count : length);
-    // Rich edit copies the paragraph mark of a line; the line's text ends before it.
-    int trimmed = text.Length();
-    while (trimmed > 0 && (text[trimmed - 1] == L'\r' || text[trimmed - 1] == L'\n')) --trimmed;
-    if (trimmed != text.Length()) text = text.Mid(0, trimmed);
+    DropLineBreak(text);
     return true;
 }
 

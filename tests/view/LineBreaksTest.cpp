@@ -1,0 +1,60 @@
+// Line-break detection and rewriting, without a control.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "document/LineBreaks.h"
+
+using brevitex::DetectLineBreak;
+using brevitex::LineBreak;
+using brevitex::RewriteLineBreaks;
+using brevitex::WideString;
+
+namespace {
+
+std::wstring Rewritten(const std::wstring& text, LineBreak style, bool dropSoft) {
+    WideString string(text.data(), static_cast<int>(text.size()));
+    EXPECT_TRUE(RewriteLineBreaks(string, style, dropSoft));
+    return std::wstring(string.c_str(), string.Length());
+}
+
+LineBreak Detect(const std::wstring& text) { return DetectLineBreak(text.data(), static_cast<int>(text.size())); }
+
+}  // namespace
+
+TEST(LineBreaksTest, TheFirstBreakDecidesTheStyle) {
+    EXPECT_EQ(Detect(L"a\r\nb\nc"), LineBreak::CrLf);
+    EXPECT_EQ(Detect(L"a\nb\r\nc"), LineBreak::Lf);
+    EXPECT_EQ(Detect(L"a\rb\r\n"), LineBreak::Cr);
+    EXPECT_EQ(Detect(L"a\r\r\nb"), LineBreak::Cr);
+    EXPECT_EQ(Detect(L"ends with cr\r"), LineBreak::Cr);
+    EXPECT_EQ(Detect(L"no break"), LineBreak::CrLf);
+    EXPECT_EQ(Detect(L""), LineBreak::CrLf);
+}
+
+TEST(LineBreaksTest, EveryBreakBecomesOneOfTheStyle) {
+    const std::wstring mixed = L"a\r\nb\nc\rd\r\r\ne\n\r";
+    EXPECT_EQ(Rewritten(mixed, LineBreak::Cr, false), L"a\rb\rc\rd\r\re\r\r");
+    EXPECT_EQ(Rewritten(mixed, LineBreak::Lf, false), L"a\nb\nc\nd\n\ne\n\n");
+    EXPECT_EQ(Rewritten(mixed, LineBreak::CrLf, false), L"a\r\nb\r\nc\r\nd\r\n\r\ne\r\n\r\n");
+}
+
+TEST(LineBreaksTest, SoftBreaksAreDroppedOnlyWhenAsked) {
+    EXPECT_EQ(Rewritten(L"wrapped \r\r\nline\r\nnext", LineBreak::Lf, true), L"wrapped line\nnext");
+    EXPECT_EQ(Rewritten(L"wrapped \r\r\nline", LineBreak::Lf, false), L"wrapped \n\nline");
+}
+
+TEST(LineBreaksTest, OtherUnitsPassUnchanged) {
+    const std::wstring text(L"x\0y\x0b\x2028\xd800z\r\n", 8);
+    EXPECT_EQ(Rewritten(text, LineBreak::Lf, false), std::wstring(L"x\0y\x0b\x2028\xd800z\n", 8));
+}
+
+TEST(LineBreaksTest, TextAlreadyInStyleKeepsItsBuffer) {
+    WideString text(L"one\r\ntwo\r\n");
+    WideString shared = text;
+    ASSERT_TRUE(RewriteLineBreaks(text, LineBreak::CrLf, true));
+    EXPECT_TRUE(text.SharesBufferWith(shared));
+    ASSERT_TRUE(RewriteLineBreaks(text, LineBreak::Lf, false));
+    EXPECT_STREQ(text.c_str(), L"one\ntwo\n");
+    EXPECT_STREQ(shared.c_str(), L"one\r\ntwo\r\n");
+}
