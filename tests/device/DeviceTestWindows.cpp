@@ -1,68 +1,47 @@
-// Recording window and scoped environment for the device-layer tests.
+// Helpers of the device-layer tests.
 #include "DeviceTestWindows.h"
 
 namespace devicetest {
 
 namespace {
-const wchar_t kClassName[] = L"DeviceTestRecorder";
-const wchar_t kObjectProperty[] = L"DeviceTestRecorderObject";
+const wchar_t kObjectProperty[] = L"DeviceTestRecorder";
+}
 
-void RegisterRecorderClass() {
-    static bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
+RecordingWindow::RecordingWindow(DWORD style, int x, int y, int width, int height, HWND parent) {
+    static const ATOM atom = [] {
+        WNDCLASSW wc{};
         wc.lpfnWndProc = DefWindowProcW;
         wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-        wc.lpszClassName = kClassName;
-        return RegisterClassExW(&wc) != 0;
+        wc.lpszClassName = L"DeviceTestRecorder";
+        return RegisterClassW(&wc);
     }();
-    (void)registered;
-}
-}  // namespace
-
-RecordingWindow::RecordingWindow(DWORD style, int x, int y, int width, int height, HWND parent, DWORD exStyle) {
-    RegisterRecorderClass();
-    hwnd_ = CreateWindowExW(exStyle, kClassName, L"recorder", style, x, y, width, height, parent, nullptr,
+    hwnd_ = CreateWindowExW(0, MAKEINTATOM(atom), L"recorder", style, x, y, width, height, parent, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
-    if (hwnd_) {
-        SetPropW(hwnd_, kObjectProperty, this);
-        SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc));
-    }
+    SetPropW(hwnd_, kObjectProperty, this);
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc));
 }
 
 RecordingWindow::~RecordingWindow() {
-    if (hwnd_ && IsWindow(hwnd_)) {
+    if (IsWindow(hwnd_)) {
         RemovePropW(hwnd_, kObjectProperty);
         DestroyWindow(hwnd_);
     }
 }
 
-int RecordingWindow::Count(UINT message) const {
-    int count = 0;
-    for (const Record& record : records_) count += record.message == message;
-    return count;
-}
-
-std::vector<Record> RecordingWindow::Of(UINT message) const {
-    std::vector<Record> result;
-    for (const Record& record : records_) {
+std::vector<MSG> RecordingWindow::Of(UINT message) const {
+    std::vector<MSG> result;
+    for (const MSG& record : records_) {
         if (record.message == message) result.push_back(record);
     }
     return result;
 }
 
 LRESULT CALLBACK RecordingWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = static_cast<RecordingWindow*>(GetPropW(hwnd, kObjectProperty));
-    if (self) {
-        self->records_.push_back(Record{message, wParam, lParam});
+    if (auto* self = static_cast<RecordingWindow*>(GetPropW(hwnd, kObjectProperty))) {
+        self->records_.push_back(MSG{hwnd, message, wParam, lParam, 0, {}});
         LRESULT result = 0;
         if (self->onMessage && self->onMessage(message, wParam, lParam, result)) return result;
-        if (message == WM_NCDESTROY) {
-            RemovePropW(hwnd, kObjectProperty);
-            self->hwnd_ = nullptr;
-        }
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -75,20 +54,16 @@ ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const wchar_t* value) 
     SetEnvironmentVariableW(name, value);
 }
 
-ScopedEnvironment::~ScopedEnvironment() {
-    SetEnvironmentVariableW(name_.c_str(), hadValue_ ? old_.c_str() : nullptr);
-}
+ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableW(name_.c_str(), hadValue_ ? old_.c_str() : nullptr); }
 
 void PostKey(HWND target, UINT key, bool down) {
-    LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
-    PostMessageW(target, down ? WM_KEYDOWN : WM_KEYUP, key, down ? (scan | 1) : (scan | 1 | 0xC0000000));
+    LPARAM bits = (static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16) | 1;
+    PostMessageW(target, down ? WM_KEYDOWN : WM_KEYUP, key, down ? bits : (bits | 0xC0000000));
 }
 
 std::wstring TextOf(HWND window) {
-    int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    int copied = GetWindowTextW(window, text.data(), length + 1);
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
     return text;
 }
 

@@ -1,5 +1,5 @@
-// Windows and helpers for the device-layer tests: a window that records the
-// messages it receives, and a scoped environment variable.
+// Helpers of the device-layer tests: a window that records its messages, a
+// scoped environment variable, posted keys and window text.
 #pragma once
 
 #include <windows.h>
@@ -10,26 +10,18 @@
 
 namespace devicetest {
 
-struct Record {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-
-// A window of a recording class; every message it receives is kept in order.
-// `onMessage` may answer a message (return true with the result set).
+// A window that keeps every message it receives; `onMessage` may answer one.
 class RecordingWindow {
 public:
-    RecordingWindow(DWORD style, int x, int y, int width, int height, HWND parent = nullptr,
-                    DWORD exStyle = 0);
+    RecordingWindow(DWORD style, int x, int y, int width, int height, HWND parent = nullptr);
     ~RecordingWindow();
     RecordingWindow(const RecordingWindow&) = delete;
     RecordingWindow& operator=(const RecordingWindow&) = delete;
 
     HWND Handle() const { return hwnd_; }
-    int Count(UINT message) const;
-    // The records of one message, in order.
-    std::vector<Record> Of(UINT message) const;
+    // wParam and lParam of each message of one kind, in order.
+    std::vector<MSG> Of(UINT message) const;
+    int Count(UINT message) const { return static_cast<int>(Of(message).size()); }
     void Clear() { records_.clear(); }
 
     std::function<bool(UINT, WPARAM, LPARAM, LRESULT&)> onMessage;
@@ -37,16 +29,13 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
-    std::vector<Record> records_;
+    std::vector<MSG> records_;
 };
 
-// Sets an environment variable for a scope and puts the old value back.
 class ScopedEnvironment {
 public:
     ScopedEnvironment(const wchar_t* name, const wchar_t* value);
     ~ScopedEnvironment();
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
 private:
     std::wstring name_;
@@ -54,10 +43,7 @@ private:
     bool hadValue_ = false;
 };
 
-// Posts a key press or release as the keyboard would deliver it to `target`.
 void PostKey(HWND target, UINT key, bool down);
-
-// The text of a window.
 std::wstring TextOf(HWND window);
 
 }  // namespace devicetest

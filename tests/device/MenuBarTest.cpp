@@ -1,5 +1,5 @@
-// The soft-key bar: placement, its menu, soft keys opening popups owned by the
-// parent, plain command keys, and key overrides delivered as WM_HOTKEY.
+// The soft-key bar: placement, soft keys opening popups owned by the parent,
+// command keys, menu-bar resources and key overrides delivered as WM_HOTKEY.
 #include <gtest/gtest.h>
 
 #include "DeviceTestResources.h"
@@ -14,34 +14,12 @@ using testsupport::PumpUntil;
 
 namespace {
 
-HWND CreateBar(HWND parent, UINT id, DWORD flags) {
-    MenuBarInfo info{};
-    info.size = sizeof(info);
-    info.parent = parent;
-    info.flags = flags;
-    info.resourceId = id;
-    info.instance = GetModuleHandleW(nullptr);
-    if (!DeviceCreateMenuBar(&info)) return nullptr;
-    return info.menuBar;
-}
-
-std::wstring ItemText(HMENU menu, UINT position) {
-    wchar_t text[64] = {};
-    GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
-    return text;
-}
-
 class MenuBarTest : public testing::Test {
 protected:
-    MenuBarTest()
-        : parent_(WS_POPUP | WS_BORDER | WS_VISIBLE, 10, 10, 300, 300),
-          edit_(nullptr) {
-        edit_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 5, 5, 200, 24,
-                                parent_.Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
-    }
-
-    // Chooses the first item of the next popup that opens, with the keyboard, as a user would.
-    void ChooseFirstItemWhenPopupOpens() {
+    MenuBarTest() : parent_(WS_POPUP | WS_BORDER | WS_VISIBLE, 10, 10, 300, 300) {
+        edit_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 5, 5, 200, 24, parent_.Handle(), nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+        // Whenever a popup opens, its first item is chosen with the keyboard.
         parent_.onMessage = [this](UINT message, WPARAM, LPARAM, LRESULT&) {
             if (message == WM_INITMENUPOPUP) {
                 PostKey(parent_.Handle(), VK_DOWN, true);
@@ -51,27 +29,45 @@ protected:
         };
     }
 
-    std::vector<UINT> CommandsReceived() const {
+    HWND CreateBar(UINT id, DWORD flags, HWND parent = nullptr) {
+        MenuBarInfo info{sizeof(MenuBarInfo), parent ? parent : parent_.Handle(), flags, id,
+                         GetModuleHandleW(nullptr), 0, 0, nullptr, 0};
+        return DeviceCreateMenuBar(&info) ? info.menuBar : nullptr;
+    }
+
+    // Ids of the menu and soft-key commands (control notifications carry their window).
+    std::vector<UINT> Commands() const {
         std::vector<UINT> ids;
-        // Menu and soft-key commands, not the edit box's notifications.
-        for (const auto& record : parent_.Of(WM_COMMAND)) {
+        for (const MSG& record : parent_.Of(WM_COMMAND)) {
             if (record.lParam == 0) ids.push_back(LOWORD(record.wParam));
         }
         return ids;
+    }
+    bool WaitForCommand() { return PumpUntil([&] { return !Commands().empty(); }, 3000); }
+
+    void Tap(HWND bar, int key) {
+        RECT client{};
+        GetClientRect(bar, &client);
+        PostMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right * (1 + 2 * key) / 4, client.bottom / 2));
     }
 
     RecordingWindow parent_;
     HWND edit_;
 };
 
+std::wstring ItemText(HMENU menu, UINT position) {
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
+    return text;
+}
+
 }  // namespace
 
 TEST_F(MenuBarTest, BarIsAnOwnedPopupAlongTheBottomOfTheDeviceScreen) {
-    HWND bar = CreateBar(parent_.Handle(), IDR_TEST_SOFTKEYS, kMenuBarIdIsMenu);
+    HWND bar = CreateBar(IDR_TEST_SOFTKEYS, kMenuBarIdIsMenu);
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(GetWindow(bar, GW_OWNER), parent_.Handle());
     EXPECT_FALSE(GetWindowLongW(bar, GWL_STYLE) & WS_CHILD);
-    EXPECT_TRUE(IsWindowVisible(bar));
     RECT rect{};
     GetWindowRect(bar, &rect);
     RECT screen = DeviceScreenRect();
@@ -80,206 +76,127 @@ TEST_F(MenuBarTest, BarIsAnOwnedPopupAlongTheBottomOfTheDeviceScreen) {
     EXPECT_EQ(rect.bottom, screen.bottom);
     EXPECT_EQ(rect.top, DeviceWorkArea().bottom);
 
+    auto menu = reinterpret_cast<HMENU>(SendMessageW(bar, kMenuBarGetMenu, 0, 0));
+    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    EXPECT_EQ(ItemText(menu, 0), L"编辑");
+    EXPECT_EQ(ItemText(menu, 1), L"菜单");
+
+    EXPECT_TRUE(IsWindowVisible(bar));
     ShowWindow(parent_.Handle(), SW_HIDE);
     EXPECT_FALSE(IsWindowVisible(bar));
     ShowWindow(parent_.Handle(), SW_SHOWNOACTIVATE);
     EXPECT_TRUE(IsWindowVisible(bar));
-
     DestroyWindow(parent_.Handle());
     EXPECT_FALSE(IsWindow(bar));
 }
 
-TEST_F(MenuBarTest, GetMenuGivesTheSoftKeyMenu) {
-    HWND bar = CreateBar(parent_.Handle(), IDR_TEST_SOFTKEYS, kMenuBarIdIsMenu);
+TEST_F(MenuBarTest, SoftKeysOpenTheirPopupsForTheParent) {
+    HWND bar = CreateBar(IDR_TEST_SOFTKEYS, kMenuBarIdIsMenu);
     ASSERT_NE(bar, nullptr);
     auto menu = reinterpret_cast<HMENU>(SendMessageW(bar, kMenuBarGetMenu, 0, 0));
-    ASSERT_TRUE(IsMenu(menu));
-    ASSERT_EQ(GetMenuItemCount(menu), 2);
-    EXPECT_EQ(ItemText(menu, 0), L"编辑");
-    EXPECT_EQ(ItemText(menu, 1), L"菜单");
-    // The caller may change the menu; the soft keys follow it.
-    EXPECT_TRUE(DeleteMenu(menu, IDM_TEST_EXIT, MF_BYCOMMAND));
-    EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 1)), 1);
-}
-
-TEST_F(MenuBarTest, F1OpensLeftPopupOwnedByParent) {
-    HWND bar = CreateBar(parent_.Handle(), IDR_TEST_SOFTKEYS, kMenuBarIdIsMenu);
-    ASSERT_NE(bar, nullptr);
-    ChooseFirstItemWhenPopupOpens();
-    SetFocus(edit_);
     PostKey(edit_, VK_F1, true);
     PostKey(edit_, VK_F1, false);
-    ASSERT_TRUE(PumpUntil([&] { return !CommandsReceived().empty(); }, 5000));
-    EXPECT_EQ(parent_.Count(WM_INITMENUPOPUP), 1);
-    EXPECT_EQ(CommandsReceived(), std::vector<UINT>{IDM_TEST_UNDO});
-}
-
-TEST_F(MenuBarTest, F2AndTappingTheRightKeyOpenTheRightPopup) {
-    HWND bar = CreateBar(parent_.Handle(), IDR_TEST_SOFTKEYS, kMenuBarIdIsMenu);
-    ASSERT_NE(bar, nullptr);
-    ChooseFirstItemWhenPopupOpens();
-    PostKey(parent_.Handle(), VK_F2, true);
-    ASSERT_TRUE(PumpUntil([&] { return !CommandsReceived().empty(); }, 5000));
-    EXPECT_EQ(CommandsReceived(), std::vector<UINT>{IDM_TEST_NEW});
+    ASSERT_TRUE(WaitForCommand());
+    EXPECT_EQ(Commands(), std::vector<UINT>{IDM_TEST_UNDO});
+    ASSERT_EQ(parent_.Count(WM_INITMENUPOPUP), 1);
+    EXPECT_EQ(reinterpret_cast<HMENU>(parent_.Of(WM_INITMENUPOPUP)[0].wParam), GetSubMenu(menu, 0));
 
     parent_.Clear();
-    RECT client{};
-    GetClientRect(bar, &client);
-    PostMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right * 3 / 4, client.bottom / 2));
-    ASSERT_TRUE(PumpUntil([&] { return !CommandsReceived().empty(); }, 5000));
-    EXPECT_EQ(CommandsReceived(), std::vector<UINT>{IDM_TEST_NEW});
-    // The popup that opened was the right key's.
-    auto menu = reinterpret_cast<HMENU>(SendMessageW(bar, kMenuBarGetMenu, 0, 0));
-    ASSERT_EQ(parent_.Count(WM_INITMENUPOPUP), 1);
-    EXPECT_EQ(reinterpret_cast<HMENU>(parent_.Of(WM_INITMENUPOPUP)[0].wParam), GetSubMenu(menu, 1));
-}
+    Tap(bar, 1);
+    ASSERT_TRUE(WaitForCommand());
+    EXPECT_EQ(Commands(), std::vector<UINT>{IDM_TEST_NEW});
 
-TEST_F(MenuBarTest, SoftKeysOfAnotherWindowAreNotPressed) {
-    RecordingWindow other(WS_POPUP | WS_BORDER | WS_VISIBLE, 20, 20, 200, 200);
-    HWND bar = CreateBar(parent_.Handle(), IDR_TEST_SOFTKEYS, kMenuBarIdIsMenu);
-    ASSERT_NE(bar, nullptr);
-    ChooseFirstItemWhenPopupOpens();
+    // F1 in another window does not press this bar's keys.
+    RecordingWindow other(WS_POPUP, 0, 0, 50, 50);
+    parent_.Clear();
     PostKey(other.Handle(), VK_F1, true);
-    PumpUntil([&] { return other.Count(WM_KEYDOWN) > 0; }, 2000);
-    testsupport::PumpPending();
-    EXPECT_EQ(other.Count(WM_KEYDOWN), 1);
+    EXPECT_TRUE(PumpUntil([&] { return other.Count(WM_KEYDOWN) == 1; }, 1000));
     EXPECT_EQ(parent_.Count(WM_INITMENUPOPUP), 0);
 }
 
-TEST_F(MenuBarTest, DisabledParentTakesNoSoftKeyPresses) {
-    // While a modal dialog is up, its owner's bar must not open the owner's menus.
-    HWND bar = CreateBar(parent_.Handle(), IDR_TEST_BAR_MENU, 0);
-    ASSERT_NE(bar, nullptr);
-    EnableWindow(parent_.Handle(), FALSE);
-    RECT client{};
-    GetClientRect(bar, &client);
-    PostMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right / 4, client.bottom / 2));
-    PumpUntil([&] { return !CommandsReceived().empty(); }, 300);
-    EXPECT_TRUE(CommandsReceived().empty());
-    EnableWindow(parent_.Handle(), TRUE);
-    PostMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right / 4, client.bottom / 2));
-    ASSERT_TRUE(PumpUntil([&] { return !CommandsReceived().empty(); }, 3000));
-    EXPECT_EQ(CommandsReceived(), std::vector<UINT>{IDM_TEST_DONE});
-}
-
-TEST_F(MenuBarTest, MenuBarResourceMixesCommandAndPopupKeys) {
-    HWND bar = CreateBar(parent_.Handle(), IDR_TEST_BAR_MENU, 0);
+TEST_F(MenuBarTest, MenuBarResourceGivesCommandAndPopupKeys) {
+    HWND bar = CreateBar(IDR_TEST_BAR_MENU, 0);
     ASSERT_NE(bar, nullptr);
     auto menu = reinterpret_cast<HMENU>(SendMessageW(bar, kMenuBarGetMenu, 0, 0));
     ASSERT_EQ(GetMenuItemCount(menu), 2);
     EXPECT_EQ(ItemText(menu, 0), L"完成");
     EXPECT_EQ(ItemText(menu, 1), L"选项");
-    EXPECT_EQ(GetSubMenu(menu, 0), nullptr);
-    ASSERT_NE(GetSubMenu(menu, 1), nullptr);
-    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 1), 0), static_cast<UINT>(IDM_TEST_FIRST));
 
-    // The plain command key sends its command without a popup.
     PostKey(parent_.Handle(), VK_F1, true);
-    ASSERT_TRUE(PumpUntil([&] { return !CommandsReceived().empty(); }, 5000));
-    EXPECT_EQ(CommandsReceived(), std::vector<UINT>{IDM_TEST_DONE});
+    ASSERT_TRUE(WaitForCommand());
+    EXPECT_EQ(Commands(), std::vector<UINT>{IDM_TEST_DONE});
     EXPECT_EQ(parent_.Count(WM_INITMENUPOPUP), 0);
-
     parent_.Clear();
-    ChooseFirstItemWhenPopupOpens();
     PostKey(parent_.Handle(), VK_F2, true);
-    ASSERT_TRUE(PumpUntil([&] { return !CommandsReceived().empty(); }, 5000));
-    EXPECT_EQ(CommandsReceived(), std::vector<UINT>{IDM_TEST_FIRST});
+    ASSERT_TRUE(WaitForCommand());
+    EXPECT_EQ(Commands(), std::vector<UINT>{IDM_TEST_FIRST});
+
+    // Missing resources and one shorter than its button count make no bar.
+    EXPECT_EQ(CreateBar(4321, kMenuBarIdIsMenu), nullptr);
+    EXPECT_EQ(CreateBar(4321, 0), nullptr);
+    EXPECT_EQ(CreateBar(IDR_TEST_BAD_BAR, 0), nullptr);
 }
 
-TEST_F(MenuBarTest, ProgramOkCancelBarHasTwoCommandKeys) {
-    HWND bar = CreateBar(parent_.Handle(), 59139, 0);
+TEST_F(MenuBarTest, DisabledParentTakesNoSoftKeyPresses) {
+    // While a modal dialog is up, its owner's bar must not run the owner's commands.
+    HWND bar = CreateBar(IDR_TEST_BAR_MENU, 0);
     ASSERT_NE(bar, nullptr);
-    auto menu = reinterpret_cast<HMENU>(SendMessageW(bar, kMenuBarGetMenu, 0, 0));
-    ASSERT_EQ(GetMenuItemCount(menu), 2);
-    EXPECT_EQ(ItemText(menu, 0), L"确定");
-    EXPECT_EQ(ItemText(menu, 1), L"取消");
-    EXPECT_EQ(GetMenuItemID(menu, 0), static_cast<UINT>(IDOK));
-    EXPECT_EQ(GetMenuItemID(menu, 1), static_cast<UINT>(IDCANCEL));
+    EnableWindow(parent_.Handle(), FALSE);
+    Tap(bar, 0);
+    PumpUntil([&] { return !Commands().empty(); }, 300);
+    EXPECT_TRUE(Commands().empty());
+    EnableWindow(parent_.Handle(), TRUE);
+    Tap(bar, 0);
+    ASSERT_TRUE(WaitForCommand());
 }
 
-TEST_F(MenuBarTest, MissingOrShortResourcesCreateNoBar) {
-    EXPECT_EQ(CreateBar(parent_.Handle(), 4321, kMenuBarIdIsMenu), nullptr);
-    EXPECT_EQ(CreateBar(parent_.Handle(), 4321, 0), nullptr);
-    EXPECT_EQ(CreateBar(parent_.Handle(), IDR_TEST_BAD_BAR, 0), nullptr);
-    EXPECT_EQ(CreateBar(nullptr, IDR_TEST_SOFTKEYS, kMenuBarIdIsMenu), nullptr);
-    EXPECT_FALSE(DeviceCreateMenuBar(nullptr));
-}
-
-TEST_F(MenuBarTest, OverriddenKeyArrivesAsHotKeyOnPressAndRelease) {
-    HWND bar = CreateBar(parent_.Handle(), IDR_TEST_SOFTKEYS, kMenuBarIdIsMenu);
-    ASSERT_NE(bar, nullptr);
-    EXPECT_TRUE(SendMessageW(bar, kMenuBarOverrideKey, kBackKey, kOverrideKeyAllEvents));
-    EXPECT_TRUE(SendMessageW(bar, kMenuBarOverrideKey, kVolumeUpKey, kOverrideKeyAllEvents));
-    PostKey(edit_, kBackKey, true);
-    PostKey(edit_, kBackKey, false);
-    PostKey(edit_, kVolumeUpKey, true);
-    PostKey(edit_, kVolumeUpKey, false);
-    ASSERT_TRUE(PumpUntil([&] { return parent_.Count(WM_HOTKEY) == 4; }, 5000));
-    auto hotKeys = parent_.Of(WM_HOTKEY);
-    EXPECT_EQ(hotKeys[0].lParam, MAKELPARAM(0, kBackKey));
-    EXPECT_EQ(hotKeys[1].lParam, MAKELPARAM(kHotKeyReleased, kBackKey));
-    EXPECT_EQ(hotKeys[2].lParam, MAKELPARAM(0, kVolumeUpKey));
-    EXPECT_EQ(hotKeys[3].lParam, MAKELPARAM(kHotKeyReleased, kVolumeUpKey));
-    // Keys not overridden still reach the focused control.
-    PostKey(edit_, 'A', true);
-    PostKey(edit_, 'A', false);
-    testsupport::PumpPending();
-    EXPECT_EQ(parent_.Count(WM_HOTKEY), 4);
-}
-
-TEST_F(MenuBarTest, OverriddenEscapeNoLongerCancelsADialog) {
-    // A modeless dialog with an edit box: Escape would send IDCANCEL.
+TEST_F(MenuBarTest, OverriddenKeysArriveAsHotKeysAndLoseTheirDefaultAction) {
     struct Seen {
         int cancels = 0;
-        int hotKeys = 0;
+        std::vector<LPARAM> hotKeys;
     } seen;
     DLGPROC proc = [](HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) -> INT_PTR {
-        auto* counts = reinterpret_cast<Seen*>(GetWindowLongPtrW(dialog, DWLP_USER));
-        if (message == WM_INITDIALOG) {
-            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-            return TRUE;
-        }
-        if (counts && message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) ++counts->cancels;
-        if (counts && message == WM_HOTKEY) ++counts->hotKeys;
-        return FALSE;
+        if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        auto* log = reinterpret_cast<Seen*>(GetWindowLongPtrW(dialog, DWLP_USER));
+        if (log && message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) ++log->cancels;
+        if (log && message == WM_HOTKEY) log->hotKeys.push_back(lParam);
+        return message == WM_INITDIALOG;
     };
     HWND dialog = DeviceCreateDialogParam(nullptr, MAKEINTRESOURCEW(114), parent_.Handle(), proc,
                                           reinterpret_cast<LPARAM>(&seen));
     ASSERT_NE(dialog, nullptr);
     HWND edit = GetNextDlgTabItem(dialog, nullptr, FALSE);
-    ASSERT_NE(edit, nullptr);
-    auto pumpDialog = [&](int ms) {
-        DWORD start = GetTickCount();
-        MSG message;
-        while (GetTickCount() - start < static_cast<DWORD>(ms)) {
+    auto pump = [&] {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 200; Sleep(5)) {
+            MSG message;
             while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                if (!IsDialogMessageW(dialog, &message)) {
-                    TranslateMessage(&message);
-                    DispatchMessageW(&message);
-                }
+                if (!IsDialogMessageW(dialog, &message)) DispatchMessageW(&message);
             }
-            Sleep(5);
         }
     };
-
     PostKey(edit, VK_ESCAPE, true);
-    pumpDialog(200);
-    EXPECT_EQ(seen.cancels, 1);  // the default action, before any override
+    pump();
+    EXPECT_EQ(seen.cancels, 1);  // Escape cancels the dialog until it is overridden
 
-    HWND bar = CreateBar(dialog, 59139, 0);
+    HWND bar = CreateBar(59139, 0, dialog);
     ASSERT_NE(bar, nullptr);
-    SendMessageW(bar, kMenuBarOverrideKey, kBackKey, kOverrideKeyAllEvents);
+    EXPECT_TRUE(SendMessageW(bar, kMenuBarOverrideKey, kBackKey, kOverrideKeyAllEvents));
+    SendMessageW(bar, kMenuBarOverrideKey, kVolumeUpKey, kOverrideKeyAllEvents);
     PostKey(edit, VK_ESCAPE, true);
     PostKey(edit, VK_ESCAPE, false);
-    pumpDialog(200);
+    PostKey(edit, kVolumeUpKey, true);
+    PostKey(edit, kVolumeUpKey, false);
+    pump();
     EXPECT_EQ(seen.cancels, 1);
-    EXPECT_EQ(seen.hotKeys, 2);
+    EXPECT_EQ(seen.hotKeys, (std::vector<LPARAM>{MAKELPARAM(0, kBackKey), MAKELPARAM(kHotKeyReleased, kBackKey),
+                                                 MAKELPARAM(0, kVolumeUpKey),
+                                                 MAKELPARAM(kHotKeyReleased, kVolumeUpKey)}));
 
-    // Taking the override back restores the default action.
+    // Taking the override back gives the key its default action again.
     SendMessageW(bar, kMenuBarOverrideKey, kBackKey, 0x00030000);
     PostKey(edit, VK_ESCAPE, true);
-    pumpDialog(200);
+    pump();
     EXPECT_EQ(seen.cancels, 2);
-    EXPECT_EQ(seen.hotKeys, 2);
+    EXPECT_EQ(seen.hotKeys.size(), 4u);
     DestroyWindow(dialog);
 }
