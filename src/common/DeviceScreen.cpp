@@ -91,6 +91,29 @@ bool Forget(HWND window) {
     return true;
 }
 
+void StopMessageHook() {
+    if (!t_messageHook) return;
+    UnhookWindowsHookEx(t_messageHook);
+    t_messageHook = nullptr;
+}
+
+LRESULT CALLBACK MessageHook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    bool placed = code == HC_ACTION && call->message == WM_CREATE && Forget(call->hwnd);
+    if (placed) {
+        RECT area = DeviceWorkArea();
+        RECT rect{};
+        GetWindowRect(call->hwnd, &rect);
+        if (!EqualRect(&rect, &area)) {
+            SetWindowPos(call->hwnd, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    LRESULT result = CallNextHookEx(nullptr, code, wParam, lParam);
+    if (placed && t_toPlace.empty()) StopMessageHook();
+    return result;
+}
+
 LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND) {
         CREATESTRUCTW* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
@@ -103,25 +126,15 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
             create->cx = area.right - area.left;
             create->cy = area.bottom - area.top;
             // Some systems ignore the changed values: the window is moved again
-            // when its WM_CREATE arrives, before its own handling runs.
+            // when its WM_CREATE arrives, before its own handling runs. That
+            // message hook is costly, so it is there only while it is needed.
             t_toPlace.push_back(reinterpret_cast<HWND>(wParam));
+            if (!t_messageHook) {
+                t_messageHook = SetWindowsHookExW(WH_CALLWNDPROC, MessageHook, nullptr, GetCurrentThreadId());
+            }
         }
     } else if (code == HCBT_DESTROYWND) {
-        Forget(reinterpret_cast<HWND>(wParam));
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-LRESULT CALLBACK MessageHook(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && call->message == WM_CREATE && !t_toPlace.empty() && Forget(call->hwnd)) {
-        RECT area = DeviceWorkArea();
-        RECT rect{};
-        GetWindowRect(call->hwnd, &rect);
-        if (!EqualRect(&rect, &area)) {
-            SetWindowPos(call->hwnd, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-        }
+        if (Forget(reinterpret_cast<HWND>(wParam)) && t_toPlace.empty()) StopMessageHook();
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -152,15 +165,8 @@ RECT DeviceWorkArea() {
 bool DeviceAttachThread() {
     if (t_attachCount == 0) {
         ProbeDefaultSize();
-        DWORD thread = GetCurrentThreadId();
-        t_creationHook = SetWindowsHookExW(WH_CBT, CreationHook, nullptr, thread);
-        t_messageHook = SetWindowsHookExW(WH_CALLWNDPROC, MessageHook, nullptr, thread);
-        if (!t_creationHook || !t_messageHook) {
-            if (t_creationHook) UnhookWindowsHookEx(t_creationHook);
-            if (t_messageHook) UnhookWindowsHookEx(t_messageHook);
-            t_creationHook = t_messageHook = nullptr;
-            return false;
-        }
+        t_creationHook = SetWindowsHookExW(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
+        if (!t_creationHook) return false;
     }
     ++t_attachCount;
     return true;
@@ -170,8 +176,8 @@ void DeviceDetachThread() {
     if (t_attachCount == 0) return;
     if (--t_attachCount > 0) return;
     UnhookWindowsHookEx(t_creationHook);
-    UnhookWindowsHookEx(t_messageHook);
-    t_creationHook = t_messageHook = nullptr;
+    t_creationHook = nullptr;
+    StopMessageHook();
     t_toPlace.clear();
 }
 
