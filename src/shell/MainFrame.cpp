@@ -1,45 +1,199 @@
-// MainFrame: window-level messages of the editor frame.
+// MainFrame: creation, window-level messages, command routing, the
+// selection-mode filter, the idle-time state updates and the layout.
 #include "shell/MainFrame.h"
 
-#include <cwchar>
+#include <commctrl.h>
 
 #include "common/Messages.h"
-#include "common/WideString.h"
+#include "resources/resource.h"
 #include "shell/AppModule.h"
 #include "shell/FrameThreadManager.h"
+#include "shell/Settings.h"
 
 namespace brevitex {
 
+namespace {
+
+constexpr UINT kSetSipInfo = 224;           // SPI_SETSIPINFO
+constexpr DWORD kInvalidMenuHandle = 1401;  // ERROR_INVALID_MENU_HANDLE
+constexpr UINT kPositionTextId = 32791;     // "[%d, %d]"
+constexpr UINT kHotKeyModifierMask = kHotKeyReleased;
+
+// Key messages from WM_KEYDOWN to 0x0108 and the mouse messages end the selection
+// mode, except Shift and the keys that move the caret (Page Up to Down arrow).
+bool EndsSelection(const MSG& message) {
+    if (message.message >= WM_KEYDOWN && message.message <= 0x0108) {
+        UINT key = static_cast<UINT>(message.wParam);
+        return key != VK_SHIFT && !(key >= VK_PRIOR && key <= VK_DOWN);
+    }
+    return message.message >= WM_MOUSEFIRST && message.message <= 0x020D;
+}
+
+// The simulated, silent Shift key: only this thread's key state changes, so
+// the edit control extends the selection without any key message being sent.
+void SetShiftState(bool down) {
+    BYTE keys[256];
+    if (!GetKeyboardState(keys)) return;
+    keys[VK_SHIFT] = down ? 0x80 : 0;
+    keys[VK_LSHIFT] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+}  // namespace
+
 const MessageMapEntry<MainFrame> MainFrame::kMessageMap[] = {
+    BX_MESSAGE(UWM_UPDATE_POSITION, OnUpdatePosition),
+    BX_MESSAGE(WM_HOTKEY, OnHotKey),
     BX_MESSAGE(WM_CREATE, OnCreate),
     BX_MESSAGE(WM_CLOSE, OnClose),
     BX_MESSAGE(WM_COPYDATA, OnCopyData),
+    BX_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup),
+    BX_MESSAGE(WM_ACTIVATE, OnActivate),
+    BX_MESSAGE(WM_SETTINGCHANGE, OnSettingChange),
+    BX_MESSAGE(WM_CANCELMODE, OnCancelMode),
+    BX_COMMAND(ID_FILE_NEW, OnFileNew),
+    BX_COMMAND(ID_FILE_OPEN, OnFileOpen),
+    BX_COMMAND(ID_FILE_SAVE, OnFileSave),
+    BX_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs),
+    BX_COMMAND(ID_VIEW_READONLY, OnReadOnly),
+    BX_COMMAND(ID_VIEW_WORDWRAP, OnWordWrap),
+    BX_COMMAND(ID_EDIT_SELECTMODE, OnSelectionMode),
+    BX_COMMAND(ID_APP_EXIT, OnExit),
+    BX_COMMAND(ID_VIEW_TOOLBAR, OnToolBar),
+    BX_ANY_COMMAND(OnViewCommand),
+    BX_MESSAGE(WM_SIZE, OnSize),
+    BX_MESSAGE(WM_ERASEBKGND, OnEraseBackground),
+    BX_MESSAGE(WM_SETFOCUS, OnSetFocus),
     BX_MESSAGE(WM_DESTROY, OnDestroy),
 };
+
+MainFrame::~MainFrame() {
+    if (editFont_) DeleteObject(editFont_);
+}
 
 bool MainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     return RouteMessage(this, kMessageMap, message, wParam, lParam, result);
 }
 
+// ---- Creation ---------------------------------------------------------------
+
 bool MainFrame::OnCreate(WPARAM, LPARAM lParam, LRESULT& result) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetTitleFor(static_cast<const wchar_t*>(create->lpCreateParams));
     result = 0;
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    const auto* commandLine = static_cast<const wchar_t*>(create->lpCreateParams);
+
+    FrameSettings settings;
+    LoadSettings(settings);
+    editFont_ = settings.editFont;
+
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    client_ = view_.Create(hwnd_, client, settings.wordWrap ? kEditViewWrapStyle : kEditViewNoWrapStyle);
+    ApplyEditFont();
+
+    CreateCommandBar();
+    if (IsSmartphonePlatform()) {
+        SetUpSmartphoneKeys();
+    } else {
+        CreateToolBar(settings.toolBarVisible);
+    }
+    RegisterWithLoop();
+
+    if (commandLine && commandLine[0]) {
+        OpenFile(commandLine, TextEncoding::AutoDetect);
+    } else {
+        UpdateTitle();
+    }
+    SendMessageW(hwnd_, UWM_UPDATE_POSITION, 0, 0);
     return true;
 }
 
-// Title: the file-name part of the path, " - ", the application title.
-void MainFrame::SetTitleFor(const wchar_t* path) {
-    if (!path || !path[0]) return;
-    const wchar_t* name = wcsrchr(path, L'\\');
-    name = name ? name + 1 : path;
-    WideString title;
-    if (title.Format(L"%s - %s", name, Module().Title())) SetWindowTextW(hwnd_, title);
+// The soft-key bar from menu 101; the frame then ends where the bar begins.
+void MainFrame::CreateCommandBar() {
+    MenuBarInfo info{};
+    info.size = sizeof(info);
+    info.parent = hwnd_;
+    info.flags = kMenuBarIdIsMenu;
+    info.resourceId = IDR_MAINFRAME;
+    info.instance = Module().Instance();
+    if (!DeviceCreateMenuBar(&info) || !info.menuBar) return;
+    commandBar_ = info.menuBar;
+
+    RECT frame{};
+    RECT bar{};
+    GetWindowRect(hwnd_, &frame);
+    GetWindowRect(commandBar_, &bar);
+    LONG edge = IsWindowVisible(commandBar_) ? bar.top : bar.bottom;
+    SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, edge - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool MainFrame::OnClose(WPARAM, LPARAM, LRESULT&) {
-    // Allowed: the default procedure destroys the window.
-    return false;
+// Smartphone: no "工具栏" item, and Back and the volume keys come to the frame as WM_HOTKEY.
+void MainFrame::SetUpSmartphoneKeys() {
+    if (!commandBar_) return;
+    auto menu = reinterpret_cast<HMENU>(SendMessageW(commandBar_, kMenuBarGetMenu, 0, 0));
+    SetLastError(0);
+    if (menu && (GetMenuItemID(menu, 0) != static_cast<UINT>(-1) || GetLastError() != kInvalidMenuHandle)) {
+        DeleteMenu(menu, ID_VIEW_TOOLBAR, MF_BYCOMMAND);
+    }
+    for (UINT key : {kBackKey, kVolumeUpKey, kVolumeDownKey}) {
+        SendMessageW(commandBar_, kMenuBarOverrideKey, key, kOverrideKeyAllEvents);
+    }
+}
+
+// The toolbar window (Pocket PC) comes with the toolbar; until it exists the
+// frame has none, and the layout and the UI-update state simply skip it.
+void MainFrame::CreateToolBar(bool) {
+    if (toolbar_) updateUI_.AddToolBar(toolbar_);
+}
+
+void MainFrame::RegisterWithLoop() {
+    if (MessageLoop* loop = Module().LoopForThisThread()) {
+        loop->AddFilter(this);
+        loop->AddIdleHandler(this);
+    }
+}
+
+void MainFrame::ApplyEditFont() {
+    if (client_ && editFont_) SendMessageW(client_, WM_SETFONT, reinterpret_cast<WPARAM>(editFont_), TRUE);
+}
+
+// ---- Window messages --------------------------------------------------------
+
+bool MainFrame::OnUpdatePosition(WPARAM, LPARAM, LRESULT& result) {
+    result = 0;
+    if (!toolbar_ || !client_) return true;
+    DWORD end = 0;
+    SendMessageW(client_, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    auto line = static_cast<int>(SendMessageW(client_, EM_LINEFROMCHAR, end, 0));
+    auto lineStart = static_cast<int>(SendMessageW(client_, EM_LINEINDEX, static_cast<WPARAM>(-1), 0));
+    WideString text;
+    if (text.FormatId(kPositionTextId, line + 1, static_cast<int>(end) - lineStart + 1)) {
+        SetWindowTextW(toolbar_, text);
+    }
+    return true;
+}
+
+bool MainFrame::OnHotKey(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 1;
+    UINT key = HIWORD(lParam);
+    if (key == kBackKey) {
+        if (client_ && GetFocus() == client_) DeviceSendBackToFocusWindow(WM_HOTKEY, wParam, lParam);
+        return true;
+    }
+    if ((key == kVolumeUpKey || key == kVolumeDownKey) && (LOWORD(lParam) & kHotKeyModifierMask) && client_) {
+        WPARAM page = key == kVolumeUpKey ? VK_PRIOR : VK_NEXT;
+        SendMessageW(client_, WM_KEYDOWN, page, 0);
+        SendMessageW(client_, WM_KEYUP, page, 0);
+    }
+    return true;
+}
+
+bool MainFrame::OnClose(WPARAM, LPARAM, LRESULT& result) {
+    result = 0;
+    if (!QuerySave()) return true;  // refused: the window stays
+    SaveSettings(client_, toolbar_, editFont_);
+    return false;  // the default procedure destroys the window
 }
 
 bool MainFrame::OnCopyData(WPARAM, LPARAM lParam, LRESULT& result) {
@@ -55,9 +209,203 @@ bool MainFrame::OnCopyData(WPARAM, LPARAM lParam, LRESULT& result) {
     return true;
 }
 
+bool MainFrame::OnInitMenuPopup(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    auto popup = reinterpret_cast<HMENU>(wParam);
+    if (!RefreshInfoPopup(popup, lParam) && popup) updateUI_.ApplyToMenu(popup);
+    return true;
+}
+
+// The info popup is the one whose first item is 32615. Its read-outs (line
+// count, length, encoding) come with the document-info work; until then the
+// popup keeps its resource texts and is left out of the state pass.
+bool MainFrame::RefreshInfoPopup(HMENU popup, LPARAM lParam) {
+    if (!popup || HIWORD(lParam) != 0) return false;
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_ID | MIIM_SUBMENU;
+    if (!GetMenuItemInfoW(popup, 0, TRUE, &item) || item.hSubMenu) return false;
+    return item.wID == ID_INFO_LINES;
+}
+
+bool MainFrame::OnActivate(WPARAM wParam, LPARAM lParam, LRESULT&) {
+    DeviceHandleActivate(hwnd_, wParam, lParam, &activation_);
+    return false;
+}
+
+bool MainFrame::OnSettingChange(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (IsSmartphonePlatform()) return false;
+    result = DeviceHandleSettingChange(hwnd_, wParam, lParam, &activation_);
+    if (wParam == kSetSipInfo) FitToInputPanel();
+    return true;
+}
+
+bool MainFrame::OnCancelMode(WPARAM, LPARAM, LRESULT&) {
+    EndSelectionMode();
+    return false;
+}
+
+bool MainFrame::OnSize(WPARAM wParam, LPARAM, LRESULT&) {
+    if (wParam != SIZE_MINIMIZED) LayoutChildren(true);
+    return false;
+}
+
+bool MainFrame::OnEraseBackground(WPARAM, LPARAM, LRESULT& result) {
+    if (!client_) return false;
+    result = 1;
+    return true;
+}
+
+bool MainFrame::OnSetFocus(WPARAM, LPARAM, LRESULT&) {
+    if (client_) SetFocus(client_);
+    return false;
+}
+
 bool MainFrame::OnDestroy(WPARAM, LPARAM, LRESULT&) {
+    EndSelectionMode();
+    if (MessageLoop* loop = Module().LoopForThisThread()) {
+        loop->RemoveFilter(this);
+        loop->RemoveIdleHandler(this);
+    }
     PostQuitMessage(1);
     return false;
+}
+
+// ---- Commands ---------------------------------------------------------------
+
+bool MainFrame::OnFileNew(WPARAM, LPARAM, LRESULT& result) {
+    result = 0;
+    if (QuerySave()) {
+        flags_ |= kTitleModified;
+        view_.NewDocument();
+    }
+    return true;
+}
+
+bool MainFrame::OnFileOpen(WPARAM, LPARAM, LRESULT& result) {
+    result = QuerySave() && OpenWithBrowser();
+    return true;
+}
+
+bool MainFrame::OnFileSave(WPARAM, LPARAM, LRESULT& result) {
+    result = HasFile(view_.Path()) ? SaveFile(nullptr, TextEncoding::AutoDetect) : SaveAsWithBrowser();
+    return true;
+}
+
+bool MainFrame::OnFileSaveAs(WPARAM, LPARAM, LRESULT& result) {
+    result = SaveAsWithBrowser();
+    return true;
+}
+
+bool MainFrame::OnReadOnly(WPARAM, LPARAM, LRESULT& result) {
+    result = 0;
+    if (client_) {
+        bool readOnly = (GetWindowLongW(client_, GWL_STYLE) & ES_READONLY) != 0;
+        SendMessageW(client_, EM_SETREADONLY, !readOnly, 0);
+    }
+    return true;
+}
+
+bool MainFrame::OnWordWrap(WPARAM, LPARAM, LRESULT& result) {
+    result = 0;
+    if (!client_) return true;
+    bool wrapping = (GetWindowLongW(client_, GWL_STYLE) & ES_WANTRETURN) != 0;
+    client_ = view_.SetWordWrap(!wrapping);
+    ApplyEditFont();
+    if (client_) SetFocus(client_);
+    SendMessageW(hwnd_, UWM_UPDATE_POSITION, 0, 0);
+    return true;
+}
+
+bool MainFrame::OnSelectionMode(WPARAM, LPARAM, LRESULT& result) {
+    result = 0;
+    StartSelectionMode();
+    return true;
+}
+
+bool MainFrame::OnExit(WPARAM, LPARAM, LRESULT& result) {
+    result = 0;
+    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    return true;
+}
+
+bool MainFrame::OnToolBar(WPARAM, LPARAM, LRESULT& result) {
+    result = 0;
+    if (!toolbar_) return true;
+    ShowWindow(toolbar_, IsWindowVisible(toolbar_) ? SW_HIDE : SW_SHOW);
+    LayoutChildren(false);
+    return true;
+}
+
+// "关于..." (57664) joins the commands above together with the About box, and
+// "字体..." (32607) and "跳转到..." (32609) with their dialogs; until then they
+// go this way like every command the frame does not handle.
+bool MainFrame::OnViewCommand(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    if (!view_.Handle()) return false;
+    return view_.HandleCommand(wParam, lParam, result);
+}
+
+// ---- Selection mode ---------------------------------------------------------
+
+void MainFrame::StartSelectionMode() {
+    SetShiftState(true);
+    flags_ |= kSelectionMode;
+}
+
+void MainFrame::EndSelectionMode() {
+    if (!(flags_ & kSelectionMode)) return;
+    if (GetKeyState(VK_SHIFT) < 0) SetShiftState(false);
+    flags_ &= ~kSelectionMode;
+}
+
+bool MainFrame::PreTranslateMessage(MSG* message) {
+    if ((flags_ & kSelectionMode) && EndsSelection(*message)) EndSelectionMode();
+    return accelerators_ && hwnd_ && TranslateAcceleratorW(hwnd_, accelerators_, message);
+}
+
+// ---- Idle pass --------------------------------------------------------------
+
+void MainFrame::OnIdle() {
+    if (!hwnd_) return;
+    bool modified = client_ && SendMessageW(client_, EM_GETMODIFY, 0, 0) != 0;
+    if (modified != ((flags_ & kTitleModified) != 0)) {
+        flags_ = modified ? (flags_ | kTitleModified) : (flags_ & ~kTitleModified);
+        UpdateTitle();
+    }
+    if (toolbar_) updateUI_.Check(ID_VIEW_TOOLBAR, IsWindowVisible(toolbar_) != FALSE);
+    if (client_) view_.UpdateCommandUI(updateUI_);
+    updateUI_.ApplyToToolBars();
+}
+
+// ---- Layout -----------------------------------------------------------------
+
+void MainFrame::LayoutChildren(bool moveToolBar) {
+    RECT rect{};
+    GetClientRect(hwnd_, &rect);
+    if (toolbar_ && (GetWindowLongW(toolbar_, GWL_STYLE) & WS_VISIBLE)) {
+        RECT screen = DeviceScreenRect();
+        bool landscape = screen.right - screen.left > screen.bottom - screen.top;
+        SendMessageW(toolbar_, TB_HIDEBUTTON, ID_EDIT_FIND, MAKELPARAM(!landscape, 0));
+        int height = HIWORD(SendMessageW(toolbar_, TB_GETBUTTONSIZE, 0, 0)) + 2 * GetSystemMetrics(SM_CYBORDER);
+        if (moveToolBar) {
+            SetWindowPos(toolbar_, nullptr, rect.left, rect.bottom - height, rect.right - rect.left, height,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        rect.bottom -= height;
+    }
+    if (client_) {
+        SetWindowPos(client_, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void MainFrame::FitToInputPanel() {
+    SipInfo sip{};
+    if (!DeviceSipGetInfo(&sip)) return;
+    const RECT& desktop = sip.visibleDesktop;
+    LONG bottom = sip.shown ? desktop.bottom : sip.panel.bottom;
+    MoveWindow(hwnd_, desktop.left, desktop.top, desktop.right - desktop.left, bottom - desktop.top, FALSE);
 }
 
 }  // namespace brevitex

@@ -1,33 +1,117 @@
 // MainFrame: the top-level editor window of a frame thread (class
-// "ZuzodurIzaVazed"). It hands WM_COPYDATA requests from later launches to the
-// main thread, and ends its thread's loop when destroyed.
+// "ZuzodurIzaVazed"). It owns the edit view that fills it, the soft-key
+// command bar built from menu 101, the edit font and the UI-update state; it
+// handles the window-level messages and the file, view and application
+// commands, and passes every other command to the view. Registered with its
+// thread's loop, it filters messages for the selection mode and brings the
+// menu and toolbar states up to date when the loop becomes idle.
 #pragma once
 
 #include <windows.h>
 
+#include "common/DeviceShell.h"
+#include "common/TextEncoding.h"
+#include "common/WideString.h"
 #include "common/Window.h"
+#include "document/EditView.h"
+#include "shell/MessageLoop.h"
+#include "shell/UpdateUI.h"
 
 namespace brevitex {
 
-class MainFrame : public WindowBase {
+class MainFrame : public WindowBase, public MessageFilter, public IdleHandler {
 public:
+    // Bits of the frame flags.
+    static constexpr DWORD kTitleModified = 0x1;  // modified state last shown in the title
+    static constexpr DWORD kSelectionMode = 0x2;
+
     MainFrame() = default;
+    ~MainFrame() override;
 
     void SetAccelerators(HACCEL accelerators) { accelerators_ = accelerators; }
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // The thread loop's message filter and idle handler.
+    bool PreTranslateMessage(MSG* message) override;
+    void OnIdle() override;
+
+    // Document commands (DocumentCommands.cpp).
+    // True when the caller may go on: nothing to save, saved, or not to be saved.
+    bool QuerySave();
+    bool OpenFile(const wchar_t* path, TextEncoding encoding);
+    // A null or empty path saves to the document's own; AutoDetect keeps its encoding.
+    bool SaveFile(const wchar_t* path, TextEncoding encoding);
+    bool OpenWithBrowser();
+    bool SaveAsWithBrowser();
+    void UpdateTitle();
+
+    // True when a document path names a file: it begins with a backslash, or
+    // with a drive letter, a colon and a backslash.
+    static bool HasFile(const wchar_t* path);
+
+    HWND EditWindow() const { return client_; }
+    HWND CommandBar() const { return commandBar_; }
+    HWND ToolBarWindow() const { return toolbar_; }
+    HFONT EditFont() const { return editFont_; }
+    DWORD Flags() const { return flags_; }
+    const EditView& View() const { return view_; }
+    const UpdateUI& UpdateState() const { return updateUI_; }
 
 private:
     using Self = MainFrame;
     static const MessageMapEntry<MainFrame> kMessageMap[];
 
+    bool OnUpdatePosition(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnHotKey(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnCreate(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnClose(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnCopyData(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnInitMenuPopup(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnActivate(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSettingChange(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnCancelMode(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSize(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnEraseBackground(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSetFocus(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnDestroy(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    void SetTitleFor(const wchar_t* path);
+    bool OnFileNew(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnFileOpen(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnFileSave(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnFileSaveAs(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnReadOnly(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnWordWrap(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSelectionMode(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnExit(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnToolBar(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnViewCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+    // Creation steps.
+    void CreateCommandBar();
+    void SetUpSmartphoneKeys();
+    void CreateToolBar(bool visible);
+    void RegisterWithLoop();
+
+    // The read-outs of the info popup; true when the popup was the info popup.
+    bool RefreshInfoPopup(HMENU popup, LPARAM lParam);
+    void LayoutChildren(bool moveToolBar);
+    void FitToInputPanel();
+    void StartSelectionMode();
+    void EndSelectionMode();
+    void ApplyEditFont();
+    void AfterDocumentChange();
+    // The type list of the file browser, '|' turned into zeros; Save As drops the first pair.
+    static WideString BrowserFilter(bool dropFirstPair);
+
+    HWND toolbar_ = nullptr;
+    HWND client_ = nullptr;
     HACCEL accelerators_ = nullptr;
+    HWND commandBar_ = nullptr;
+    UpdateUI updateUI_;
+    EditView view_;
+    HFONT editFont_ = nullptr;
+    DWORD flags_ = 0;
+    ActivateInfo activation_{sizeof(ActivateInfo), {}};
 };
 
 }  // namespace brevitex

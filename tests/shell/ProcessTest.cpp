@@ -253,7 +253,11 @@ TEST(ProgramTest, SecondLaunchOpensAWindowInTheRunningCopy) {
     PROCESS_INFORMATION running = Launch(L"\"" + first + L"\"");
     ProcessGuard guardRunning(running);
     ASSERT_TRUE(WaitForWindowCount(running.dwProcessId, 1));
-    EXPECT_EQ(WindowTitle(FrameWindowsOf(running.dwProcessId)[0]), L"first file.txt - Brevitex");
+    // The title settles once the frame's first idle pass has seen the loaded document.
+    EXPECT_TRUE(PumpUntil([&] {
+        auto windows = FrameWindowsOf(running.dwProcessId);
+        return !windows.empty() && WindowTitle(windows[0]) == L"first file.txt - Brevitex";
+    }));
 
     PROCESS_INFORMATION later = Launch(second);
     ProcessGuard guardLater(later);
@@ -264,9 +268,11 @@ TEST(ProgramTest, SecondLaunchOpensAWindowInTheRunningCopy) {
     EXPECT_TRUE(FrameWindowsOf(later.dwProcessId).empty());
 
     ASSERT_TRUE(WaitForWindowCount(running.dwProcessId, 2));
-    bool secondShown = false;
-    for (HWND hwnd : FrameWindowsOf(running.dwProcessId)) secondShown |= WindowTitle(hwnd) == L"second.txt - Brevitex";
-    EXPECT_TRUE(secondShown);
+    EXPECT_TRUE(PumpUntil([&] {
+        bool secondShown = false;
+        for (HWND hwnd : FrameWindowsOf(running.dwProcessId)) secondShown |= WindowTitle(hwnd) == L"second.txt - Brevitex";
+        return secondShown;
+    }));
 
     // A launch without arguments opens another (untitled) window.
     PROCESS_INFORMATION bare = Launch(L"");

@@ -1,0 +1,145 @@
+// The frame's document commands: the save prompt, opening and saving with the
+// read-only handling and the failure messages, the file browser for Open and
+// Save As, and the window title.
+#include <cwchar>
+
+#include "common/DeviceShell.h"
+#include "filebrowser/FileBrowserDialog.h"
+#include "resources/resource.h"
+#include "shell/AppModule.h"
+#include "shell/MainFrame.h"
+
+namespace brevitex {
+
+namespace {
+
+constexpr UINT kSavePromptPocketPc = MB_YESNOCANCEL | MB_ICONQUESTION;  // 0x23
+constexpr UINT kSavePromptSmartphone = MB_YESNO | MB_ICONQUESTION;      // 0x24
+constexpr UINT kReadOnlyPrompt = MB_YESNO | MB_ICONQUESTION;            // 0x24
+constexpr UINT kFailureBox = MB_OK | MB_ICONEXCLAMATION;                // 0x30
+
+int ShowBox(HWND owner, UINT textId, const wchar_t* argument, UINT type) {
+    WideString text;
+    if (argument ? !text.FormatId(textId, argument) : !text.Load(textId)) return 0;
+    return DeviceMessageBox(owner, text, Module().Title(), type);
+}
+
+}  // namespace
+
+bool MainFrame::HasFile(const wchar_t* path) {
+    if (!path || !path[0]) return false;
+    if (path[0] == L'\\') return true;
+    bool driveLetter = (path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z');
+    return driveLetter && path[1] == L':' && path[2] == L'\\';
+}
+
+bool MainFrame::QuerySave() {
+    if (!client_ || !SendMessageW(client_, EM_GETMODIFY, 0, 0)) return true;
+    if (!HasFile(view_.Path()) && GetWindowTextLengthW(client_) == 0) return true;
+    UINT type = IsSmartphonePlatform() ? kSavePromptSmartphone : kSavePromptPocketPc;
+    switch (ShowBox(hwnd_, IDS_SAVE_PROMPT, view_.Path(), type)) {
+    case IDYES:
+        return SendMessageW(hwnd_, WM_COMMAND, ID_FILE_SAVE, 0) != 0;
+    case IDNO:
+        return true;
+    default:
+        // Cancel, or a prompt that could not be shown: the text stays.
+        return false;
+    }
+}
+
+bool MainFrame::OpenFile(const wchar_t* path, TextEncoding encoding) {
+    flags_ |= kTitleModified;
+    if (!view_.Handle() || !view_.LoadDocument(path, encoding)) {
+        ShowBox(hwnd_, IDS_OPEN_FAILED, path, kFailureBox);
+        return false;
+    }
+    UpdateTitle();
+    DWORD attributes = GetFileAttributesW(path);
+    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    SendMessageW(client_, EM_SETREADONLY, readOnly, 0);
+    AfterDocumentChange();
+    return true;
+}
+
+bool MainFrame::SaveFile(const wchar_t* path, TextEncoding encoding) {
+    WideString target = (path && path[0]) ? WideString(path) : view_.Path();
+    DWORD attributes = GetFileAttributesW(target);
+    bool unlocked = false;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        if (ShowBox(hwnd_, IDS_READONLY_PROMPT, nullptr, kReadOnlyPrompt) != IDYES) return false;
+        unlocked = SetFileAttributesW(target, attributes & ~FILE_ATTRIBUTE_READONLY) != FALSE;
+    }
+    flags_ |= kTitleModified;
+    bool saved = view_.Handle() && view_.SaveDocument(target, encoding);
+    if (unlocked) SetFileAttributesW(target, attributes);
+    if (!saved) {
+        ShowBox(hwnd_, IDS_SAVE_FAILED, target, kFailureBox);
+        return false;
+    }
+    UpdateTitle();
+    AfterDocumentChange();
+    return true;
+}
+
+// After an open or a save the input panel goes down and the frame fills the screen again.
+void MainFrame::AfterDocumentChange() {
+    DeviceSipPreference(hwnd_, kSipLower);
+    FitToInputPanel();
+}
+
+WideString MainFrame::BrowserFilter(bool dropFirstPair) {
+    WideString filter;
+    if (!filter.Load(IDS_FILE_FILTER)) return filter;
+    if (dropFirstPair) {
+        const wchar_t* first = wcschr(filter, L'|');
+        const wchar_t* second = first ? wcschr(first + 1, L'|') : nullptr;
+        filter = second ? filter.Mid(static_cast<int>(second + 1 - filter.c_str())) : WideString();
+    }
+    int length = filter.Length();
+    if (length == 0) return filter;
+    wchar_t* text = filter.GetBuffer(length);
+    if (!text) return WideString();
+    for (int i = 0; i < length; ++i) {
+        if (text[i] == L'|') text[i] = 0;
+    }
+    filter.ReleaseBuffer(length);
+    return filter;
+}
+
+bool MainFrame::OpenWithBrowser() {
+    WideString filter = BrowserFilter(false);
+    bool opened = false;
+    {
+        FileBrowserDialog dialog(BrowseMode::Open, view_.Path(), filter);
+        if (dialog.Run(hwnd_) == IDOK) opened = OpenFile(dialog.Path(), dialog.Encoding());
+    }
+    UpdateTitle();
+    return opened;
+}
+
+bool MainFrame::SaveAsWithBrowser() {
+    WideString filter = BrowserFilter(true);
+    bool saved = false;
+    {
+        FileBrowserDialog dialog(BrowseMode::SaveAs, view_.Path(), filter);
+        dialog.SetEncoding(view_.Encoding());
+        if (dialog.Run(hwnd_) == IDOK) saved = SaveFile(dialog.Path(), dialog.Encoding());
+    }
+    UpdateTitle();
+    return saved;
+}
+
+// Title: the file-name part of the path, "*" while modified, " - ", the application title.
+void MainFrame::UpdateTitle() {
+    if (!hwnd_) return;
+    const wchar_t* path = view_.Path();
+    const wchar_t* slash = wcsrchr(path, L'\\');
+    const wchar_t* name = slash ? slash + 1 : path;
+    WideString title;
+    if (title.Format(L"%s%s - %s", name, (flags_ & kTitleModified) ? L"*" : L"", Module().Title())) {
+        SetWindowTextW(hwnd_, title);
+    }
+}
+
+}  // namespace brevitex

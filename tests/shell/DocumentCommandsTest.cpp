@@ -1,0 +1,293 @@
+// Document commands on a real frame: the save prompt on both forms, the
+// read-only prompt, open and save failures, the file browser's inputs and
+// outputs, encodings kept by "保存", and the window title.
+#include <gtest/gtest.h>
+
+#include "FrameTestSupport.h"
+#include "resources/resource.h"
+#include "support/TestSupport.h"
+
+using namespace brevitex;
+using namespace frametest;
+using testsupport::BoxAnswerer;
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+namespace {
+
+std::wstring SavePrompt(const std::wstring& name) { return L"文档\"" + name + L"\"已修改,是否保存?"; }
+
+class DocumentCommandsTest : public FrameTest {
+protected:
+    // Opens a file with the given bytes from the command line and adds text at its start.
+    std::wstring OpenEdited(const std::string& bytes, const std::wstring& added = L"new ") {
+        path_ = dir_.File(L"doc.txt");
+        EXPECT_TRUE(WriteBytes(path_, bytes));
+        EXPECT_NE(CreateFrame(path_), nullptr);
+        Type(added);
+        return path_;
+    }
+    std::string Disk() const {
+        std::string bytes;
+        EXPECT_TRUE(ReadBytes(path_, &bytes));
+        return bytes;
+    }
+
+    TempDir dir_;
+    std::wstring path_;
+};
+
+}  // namespace
+
+TEST_F(DocumentCommandsTest, PocketPcSavePromptYesSavesNoDiscardsCancelKeepsTheWindow) {
+    OpenEdited("old\r\n");
+    {
+        BoxAnswerer boxes(IDCANCEL);
+        EXPECT_FALSE(Close());
+        auto shown = boxes.Boxes();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, SavePrompt(path_));
+        EXPECT_EQ(shown[0].caption, L"Brevitex");
+        EXPECT_EQ(shown[0].type, 0x23u);
+        EXPECT_EQ(shown[0].owner, hwnd_);
+        EXPECT_EQ(Disk(), "old\r\n");
+        EXPECT_FALSE(SettingsKeyGuard::Exists()) << "a refused close writes no settings";
+        EXPECT_TRUE(Modified());
+    }
+    {
+        BoxAnswerer boxes(IDYES);
+        EXPECT_TRUE(Close());
+        EXPECT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(Disk(), "new old\r\n");
+        EXPECT_TRUE(SettingsKeyGuard::Exists());
+    }
+    DestroyFrame();
+    OpenEdited("kept\r\n", L"lost ");
+    {
+        BoxAnswerer boxes(IDNO);
+        EXPECT_TRUE(Close());
+        EXPECT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(Disk(), "kept\r\n");
+    }
+}
+
+TEST_F(DocumentCommandsTest, SmartphoneSavePromptHasNoCancel) {
+    SmartphoneForm smartphone;
+    OpenEdited("old\r\n");
+    {
+        BoxAnswerer boxes(IDNO);
+        EXPECT_TRUE(Close());
+        auto shown = boxes.Boxes();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].type, 0x24u);
+        EXPECT_EQ(shown[0].text, SavePrompt(path_));
+        EXPECT_EQ(Disk(), "old\r\n");
+    }
+    DestroyFrame();
+    OpenEdited("old\r\n");
+    {
+        BoxAnswerer boxes(IDYES);
+        EXPECT_TRUE(Close());
+        EXPECT_EQ(boxes.Boxes()[0].type, 0x24u);
+        EXPECT_EQ(Disk(), "new old\r\n");
+    }
+}
+
+TEST_F(DocumentCommandsTest, UntitledDocumentsAskOnlyWithText) {
+    BoxAnswerer boxes(IDYES);
+    BrowserAnswerer browser(IDCANCEL);
+    CreateFrame();
+    Type(L"x");
+    SendMessageW(Edit(), WM_KEYDOWN, VK_BACK, 0);
+    SendMessageW(Edit(), WM_CHAR, VK_BACK, 0);
+    Idle();
+    ASSERT_TRUE(Modified());
+    ASSERT_EQ(EditText(), L"");
+    EXPECT_TRUE(Close()) << "an untitled, empty, modified document closes without asking";
+    EXPECT_TRUE(boxes.Boxes().empty());
+
+    CreateFrame();
+    std::wstring untitled = frame_->View().Path().c_str();
+    EXPECT_EQ(untitled.rfind(L"无标题", 0), 0u);
+    Type(L"draft");
+    EXPECT_FALSE(Close()) << "Yes, then a cancelled Save As keeps the window";
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, SavePrompt(untitled));
+    ASSERT_EQ(browser.Calls().size(), 1u);
+    EXPECT_EQ(browser.Calls()[0].mode, BrowseMode::SaveAs);
+    EXPECT_EQ(browser.Calls()[0].initialPath, untitled);
+    EXPECT_EQ(EditText(), L"draft");
+}
+
+TEST_F(DocumentCommandsTest, SaveAsAndOpenRunTheBrowserWithTheirTypeLists) {
+    CreateFrame();
+    Type(L"\u4e2d\u6587 text");
+    std::wstring target = dir_.File(L"saved.txt");
+    {
+        BrowserAnswerer browser(IDOK, target, TextEncoding::Utf16);
+        Command(ID_FILE_SAVE_AS);
+        ASSERT_EQ(browser.Calls().size(), 1u);
+        const BrowserCall& call = browser.Calls()[0];
+        EXPECT_EQ(call.owner, hwnd_);
+        EXPECT_EQ(call.encoding, TextEncoding::Ansi) << "preset: the document's encoding";
+        std::vector<std::wstring> saveTypes{L"TXT 文件", L"*.txt", L"INI 文件", L"*.ini", L"CCS 文件", L"*.ccs",
+                                            L"REG 文件", L"*.reg", L"XML 文件", L"*.xml", L"所有文件", L"*.*"};
+        EXPECT_EQ(call.filter, saveTypes);
+    }
+    std::string bytes;
+    ASSERT_TRUE(ReadBytes(target, &bytes));
+    EXPECT_EQ(bytes, std::string("\xFF\xFE\x2D\x4E\x87\x65 \0t\0e\0x\0t\0", 16));
+    EXPECT_EQ(Title(), L"saved.txt - Brevitex");
+    EXPECT_EQ(frame_->View().Encoding(), TextEncoding::Utf16);
+
+    std::wstring other = dir_.File(L"other.txt");
+    ASSERT_TRUE(WriteBytes(other, "\xEF\xBB\xBFother"));
+    {
+        BrowserAnswerer browser(IDOK, other);
+        Command(ID_FILE_OPEN);
+        ASSERT_EQ(browser.Calls().size(), 1u);
+        const BrowserCall& call = browser.Calls()[0];
+        EXPECT_EQ(call.mode, BrowseMode::Open);
+        EXPECT_EQ(call.initialPath, target);
+        EXPECT_EQ(call.encoding, TextEncoding::AutoDetect);
+        ASSERT_EQ(call.filter.size(), 14u);
+        EXPECT_EQ(call.filter[0], L"文本文件");
+        EXPECT_EQ(call.filter[1], L"*.txt,*.log,*.ini,*.ccs,*.reg,*.htm,*.html,*.css,*.xml");
+    }
+    EXPECT_EQ(EditText(), L"other");
+    EXPECT_EQ(frame_->View().Encoding(), TextEncoding::Utf8);
+    EXPECT_EQ(Title(), L"other.txt - Brevitex");
+
+    // A cancelled browser changes nothing.
+    BrowserAnswerer cancelled(IDCANCEL);
+    Command(ID_FILE_OPEN);
+    EXPECT_EQ(EditText(), L"other");
+    EXPECT_EQ(cancelled.Calls().size(), 1u);
+}
+
+TEST_F(DocumentCommandsTest, SaveKeepsUtf8AndItsByteOrderMark) {
+    OpenEdited("\xEF\xBB\xBF\xE4\xB8\xAD\r\n", L"\u6587");
+    BrowserAnswerer browser(IDCANCEL);
+    Command(ID_FILE_SAVE);
+    EXPECT_TRUE(browser.Calls().empty()) << "a document with a file saves in place";
+    EXPECT_EQ(Disk(), "\xEF\xBB\xBF\xE6\x96\x87\xE4\xB8\xAD\r\n");
+    EXPECT_FALSE(Modified());
+}
+
+TEST_F(DocumentCommandsTest, TitleFollowsTheModifiedState) {
+    OpenEdited("text\r\n", L"");
+    EXPECT_EQ(Title(), L"doc.txt - Brevitex");
+    Type(L"a");
+    EXPECT_EQ(Title(), L"doc.txt* - Brevitex");
+    Command(ID_FILE_SAVE);
+    EXPECT_EQ(Title(), L"doc.txt - Brevitex");
+    EXPECT_EQ(Disk(), "atext\r\n");
+    EXPECT_TRUE(MainFrame::HasFile(path_.c_str())) << "the temp folder has a drive letter";
+}
+
+TEST_F(DocumentCommandsTest, ReadOnlyFilePromptAndAttribute) {
+    OpenEdited("locked\r\n", L"");
+    DestroyFrame();
+    ASSERT_TRUE(SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
+    CreateFrame(path_);
+    EXPECT_TRUE(GetWindowLongW(Edit(), GWL_STYLE) & ES_READONLY) << "a read-only file opens read-only";
+    EXPECT_TRUE(MenuChecked(ID_VIEW_READONLY));
+    Command(ID_VIEW_READONLY);
+    Type(L"x");
+    {
+        BoxAnswerer boxes(IDNO);
+        Command(ID_FILE_SAVE);
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text, L"只读文档,是否继续保存?");
+        EXPECT_EQ(boxes.Boxes()[0].type, 0x24u);
+        EXPECT_EQ(Disk(), "locked\r\n");
+        EXPECT_TRUE(Modified());
+    }
+    {
+        BoxAnswerer boxes(IDYES);
+        Command(ID_FILE_SAVE);
+        EXPECT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(Disk(), "xlocked\r\n");
+        EXPECT_TRUE(GetFileAttributesW(path_.c_str()) & FILE_ATTRIBUTE_READONLY) << "the attribute is restored";
+        EXPECT_FALSE(Modified());
+    }
+    SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // Opening a writable file switches read-only off.
+    std::wstring writable = dir_.File(L"free.txt");
+    ASSERT_TRUE(WriteBytes(writable, "free"));
+    Command(ID_VIEW_READONLY);
+    ASSERT_TRUE(GetWindowLongW(Edit(), GWL_STYLE) & ES_READONLY);
+    BrowserAnswerer browser(IDOK, writable);
+    Command(ID_FILE_OPEN);
+    EXPECT_FALSE(GetWindowLongW(Edit(), GWL_STYLE) & ES_READONLY);
+}
+
+TEST_F(DocumentCommandsTest, MissingFileOnTheCommandLineKeepsTheUntitledDocument) {
+    BoxAnswerer boxes(IDOK);
+    std::wstring missing = dir_.File(L"missing.txt");
+    CreateFrame(missing);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, L"打开文件\"" + missing + L"\"失败！");
+    EXPECT_EQ(boxes.Boxes()[0].type, 0x30u);
+    EXPECT_EQ(boxes.Boxes()[0].caption, L"Brevitex");
+    std::wstring untitled = frame_->View().Path().c_str();
+    EXPECT_EQ(untitled.rfind(L"无标题", 0), 0u);
+    EXPECT_EQ(Title(), untitled + L" - Brevitex");
+    EXPECT_TRUE(IsWindow(hwnd_));
+}
+
+TEST_F(DocumentCommandsTest, FailedSaveReportsAndKeepsTheDocumentModified) {
+    OpenEdited("text", L"more ");
+    std::wstring unreachable = dir_.File(L"no such folder\\x.txt");
+    BoxAnswerer boxes(IDOK);
+    BrowserAnswerer browser(IDOK, unreachable, TextEncoding::Utf8);
+    Command(ID_FILE_SAVE_AS);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, L"保存文件\"" + unreachable + L"\"时出错！");
+    EXPECT_EQ(boxes.Boxes()[0].type, 0x30u);
+    EXPECT_TRUE(Modified());
+    EXPECT_EQ(frame_->View().Path().c_str(), path_);
+    EXPECT_EQ(Title(), L"doc.txt* - Brevitex");
+
+}
+
+TEST_F(DocumentCommandsTest, DecliningTheReadOnlyPromptWhileClosingKeepsTheWindow) {
+    OpenEdited("text", L"more ");
+    ASSERT_TRUE(SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
+    BoxAnswerer boxes(IDYES);
+    boxes.SetAnswers({IDYES, IDNO});
+    EXPECT_FALSE(Close());
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(Disk(), "text");
+    SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(DocumentCommandsTest, NewAsksFirstAndStartsTheNextUntitledDocument) {
+    OpenEdited("text");
+    {
+        BoxAnswerer boxes(IDCANCEL);
+        Command(ID_FILE_NEW);
+        EXPECT_EQ(frame_->View().Path().c_str(), path_);
+        EXPECT_EQ(EditText(), L"new text");
+    }
+    BoxAnswerer boxes(IDNO);
+    Command(ID_FILE_NEW);
+    std::wstring untitled = frame_->View().Path().c_str();
+    EXPECT_EQ(untitled.rfind(L"无标题", 0), 0u);
+    EXPECT_EQ(EditText(), L"");
+    EXPECT_EQ(Title(), untitled + L" - Brevitex");
+    EXPECT_EQ(Disk(), "text");
+}
+
+TEST(DocumentPathTest, FilesBeginWithABackslashOrADriveRoot) {
+    EXPECT_TRUE(MainFrame::HasFile(L"\\My Documents\\a.txt"));
+    EXPECT_TRUE(MainFrame::HasFile(L"C:\\a.txt"));
+    EXPECT_TRUE(MainFrame::HasFile(L"z:\\a.txt"));
+    EXPECT_FALSE(MainFrame::HasFile(L"无标题1"));
+    EXPECT_FALSE(MainFrame::HasFile(L"C:a.txt"));
+    EXPECT_FALSE(MainFrame::HasFile(L"1:\\a.txt"));
+    EXPECT_FALSE(MainFrame::HasFile(L""));
+    EXPECT_FALSE(MainFrame::HasFile(nullptr));
+}

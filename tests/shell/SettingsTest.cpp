@@ -1,0 +1,230 @@
+// The settings store: defaults, values that read as empty, the font's face
+// name limit, what a closing frame writes on each form, settings surviving a
+// new window, and the shared last folder under concurrent use.
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "FrameTestSupport.h"
+#include "resources/resource.h"
+#include "shell/Settings.h"
+
+using namespace brevitex;
+using namespace frametest;
+
+namespace {
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetLastFilePath(L"\\before\\"); }
+    void TearDown() override { SetLastFilePath(L""); }
+
+    static void WriteString(const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ) {
+        SettingsKeyGuard::WriteRaw(name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * 2));
+    }
+    static FrameSettings Load() {
+        FrameSettings settings;
+        LoadSettings(settings);
+        return settings;
+    }
+    static std::wstring FaceOf(HFONT font) {
+        LOGFONTW description{};
+        GetObjectW(font, sizeof(description), &description);
+        return description.lfFaceName;
+    }
+
+    SettingsKeyGuard key_;
+};
+
+}  // namespace
+
+TEST_F(SettingsTest, FirstRunGivesTheDefaults) {
+    FrameSettings settings = Load();
+    EXPECT_FALSE(settings.wordWrap);
+    EXPECT_TRUE(settings.toolBarVisible);
+    EXPECT_EQ(settings.editFont, nullptr);
+    EXPECT_EQ(std::wstring(LastFilePath()), L"\\before\\") << "without a key nothing else is read";
+}
+
+TEST_F(SettingsTest, StoredValuesAreRead) {
+    SettingsKeyGuard::WriteNumber(L"WordWrap", 1);
+    SettingsKeyGuard::WriteNumber(L"ToolBarVisible", 0);
+    WriteString(L"FontName_Edit", L"Tahoma");
+    SettingsKeyGuard::WriteNumber(L"FontSize_Edit", static_cast<DWORD>(-13));
+    WriteString(L"LastFilePath", L"%TEMP%\\notes\\", REG_EXPAND_SZ);
+    FrameSettings settings = Load();
+    EXPECT_TRUE(settings.wordWrap);
+    EXPECT_FALSE(settings.toolBarVisible);
+    ASSERT_NE(settings.editFont, nullptr);
+    LOGFONTW description{};
+    GetObjectW(settings.editFont, sizeof(description), &description);
+    EXPECT_STREQ(description.lfFaceName, L"Tahoma");
+    EXPECT_EQ(description.lfHeight, -13);
+    DeleteObject(settings.editFont);
+    EXPECT_EQ(std::wstring(LastFilePath()), L"%TEMP%\\notes\\") << "taken as it is, unexpanded";
+}
+
+TEST_F(SettingsTest, BadAndOverLongStringsReadAsEmpty) {
+    std::wstring longest(255, L'x');
+    WriteString(L"LastFilePath", longest);
+    EXPECT_EQ(std::wstring(LastFilePath()), L"\\before\\");
+    Load();
+    EXPECT_EQ(std::wstring(LastFilePath()), longest);
+
+    WriteString(L"LastFilePath", std::wstring(256, L'x'));
+    Load();
+    EXPECT_EQ(std::wstring(LastFilePath()), L"");
+
+    const wchar_t unterminated[] = {L'a', L'b'};
+    SetLastFilePath(L"x");
+    SettingsKeyGuard::WriteRaw(L"LastFilePath", REG_SZ, unterminated, sizeof(unterminated));
+    Load();
+    EXPECT_EQ(std::wstring(LastFilePath()), L"");
+
+    SetLastFilePath(L"x");
+    SettingsKeyGuard::WriteRaw(L"LastFilePath", REG_SZ, L"abc", 7);  // odd byte count
+    Load();
+    EXPECT_EQ(std::wstring(LastFilePath()), L"");
+
+    SetLastFilePath(L"x");
+    SettingsKeyGuard::WriteRaw(L"LastFilePath", REG_BINARY, L"ab", 6);
+    Load();
+    EXPECT_EQ(std::wstring(LastFilePath()), L"");
+
+    // A name that is not a string gives no font even with a size.
+    SettingsKeyGuard::WriteRaw(L"FontName_Edit", REG_BINARY, L"Tahoma", 14);
+    SettingsKeyGuard::WriteNumber(L"FontSize_Edit", 12);
+    EXPECT_EQ(Load().editFont, nullptr);
+}
+
+TEST_F(SettingsTest, FontNeedsBothNameAndSize) {
+    WriteString(L"FontName_Edit", L"Tahoma");
+    EXPECT_EQ(Load().editFont, nullptr) << "no size";
+    SettingsKeyGuard::WriteNumber(L"FontSize_Edit", 0);
+    EXPECT_EQ(Load().editFont, nullptr) << "size 0";
+    SettingsKeyGuard::Remove();
+    SettingsKeyGuard::WriteNumber(L"FontSize_Edit", 12);
+    EXPECT_EQ(Load().editFont, nullptr) << "no name";
+}
+
+TEST_F(SettingsTest, FaceNameIsCutToThirtyOneCharacters) {
+    std::wstring face = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmn";  // 40
+    WriteString(L"FontName_Edit", face);
+    SettingsKeyGuard::WriteNumber(L"FontSize_Edit", 16);
+    HFONT font = Load().editFont;
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(FaceOf(font), face.substr(0, 31));
+
+    // Saving it back writes the cut name with its terminator.
+    SettingsKeyGuard::Remove();
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    SaveEditFont(font, key);
+    wchar_t stored[64] = {};
+    DWORD bytes = sizeof(stored);
+    DWORD type = 0;
+    EXPECT_EQ(RegQueryValueExW(key, L"FontName_Edit", nullptr, &type, reinterpret_cast<BYTE*>(stored), &bytes),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(bytes, 64u);
+    EXPECT_EQ(std::wstring(stored), face.substr(0, 31));
+    RegCloseKey(key);
+    DeleteObject(font);
+}
+
+TEST_F(SettingsTest, SaveWritesWhatTheFrameShows) {
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | ES_WANTRETURN, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                nullptr);
+    HWND toolbar = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    SetLastFilePath(L"");
+    SaveSettings(edit, toolbar, nullptr);
+    DWORD value = 99;
+    EXPECT_TRUE(SettingsKeyGuard::ReadNumber(L"WordWrap", &value));
+    EXPECT_EQ(value, 1u);
+    EXPECT_TRUE(SettingsKeyGuard::ReadNumber(L"ToolBarVisible", &value));
+    EXPECT_EQ(value, 0u) << "a hidden toolbar";
+    wchar_t stored[8] = {L'?'};
+    DWORD bytes = sizeof(stored);
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"LastFilePath", RRF_RT_REG_SZ, nullptr, stored, &bytes),
+              ERROR_SUCCESS);
+    EXPECT_EQ(bytes, 2u) << "an empty folder is one zero character";
+    DWORD missing = 0;
+    EXPECT_FALSE(SettingsKeyGuard::ReadNumber(L"FontSize_Edit", &missing)) << "no font, nothing written";
+
+    // Without a toolbar window (Smartphone) the stored visibility stays.
+    SettingsKeyGuard::WriteNumber(L"ToolBarVisible", 7);
+    SaveSettings(edit, nullptr, nullptr);
+    EXPECT_TRUE(SettingsKeyGuard::ReadNumber(L"ToolBarVisible", &value));
+    EXPECT_EQ(value, 7u);
+    DestroyWindow(edit);
+    DestroyWindow(toolbar);
+}
+
+TEST_F(SettingsTest, LastFilePathStaysWholeUnderConcurrentUse) {
+    const std::vector<std::wstring> values{L"\\a\\", std::wstring(200, L'b') + L"\\", L"\\ccc\\ddd\\"};
+    std::atomic<bool> torn{false};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 20000; ++i) {
+                if ((i + t) % 2) {
+                    SetLastFilePath(values[(i + t) % values.size()].c_str());
+                } else {
+                    WideString read = LastFilePath();
+                    std::wstring text(read.c_str(), read.Length());
+                    bool known = text.empty() || text == L"\\before\\";
+                    for (const auto& v : values) known |= text == v;
+                    if (!known) torn = true;
+                }
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_FALSE(torn);
+}
+
+// Settings written by a closing window are the next window's.
+using SettingsRestartTest = FrameTest;
+
+TEST_F(SettingsRestartTest, WordWrapAndFontSurviveANewWindow) {
+    SettingsKeyGuard::WriteRaw(L"FontName_Edit", REG_SZ, L"Tahoma", 14);
+    SettingsKeyGuard::WriteNumber(L"FontSize_Edit", 21);
+    CreateFrame();
+    EXPECT_FALSE(GetWindowLongW(Edit(), GWL_STYLE) & ES_WANTRETURN);
+    Command(ID_VIEW_WORDWRAP);
+    SettingsKeyGuard::Remove();
+    ASSERT_TRUE(Close());
+
+    CreateFrame();
+    EXPECT_TRUE(GetWindowLongW(Edit(), GWL_STYLE) & ES_WANTRETURN);
+    ASSERT_NE(frame_->EditFont(), nullptr);
+    LOGFONTW description{};
+    GetObjectW(frame_->EditFont(), sizeof(description), &description);
+    EXPECT_STREQ(description.lfFaceName, L"Tahoma");
+    EXPECT_EQ(description.lfHeight, 21);
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof(format);
+    SendMessageW(Edit(), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    EXPECT_STREQ(format.szFaceName, L"Tahoma") << "the control shows it";
+    Command(ID_VIEW_WORDWRAP);
+    ASSERT_TRUE(Close());
+
+    CreateFrame();
+    EXPECT_FALSE(GetWindowLongW(Edit(), GWL_STYLE) & ES_WANTRETURN) << "switched off and closed";
+}
+
+TEST_F(SettingsRestartTest, SmartphoneCloseLeavesToolBarVisibleAlone) {
+    SmartphoneForm smartphone;
+    SettingsKeyGuard::WriteNumber(L"ToolBarVisible", 0);
+    CreateFrame();
+    ASSERT_TRUE(Close());
+    DWORD value = 99;
+    EXPECT_TRUE(SettingsKeyGuard::ReadNumber(L"ToolBarVisible", &value));
+    EXPECT_EQ(value, 0u);
+    EXPECT_TRUE(SettingsKeyGuard::ReadNumber(L"WordWrap", &value)) << "the other values are written";
+}
