@@ -137,6 +137,10 @@ struct SipInfo {
     RECT panel;           // the panel strip
 };
 
+// Raises or lowers the emulated panel for the whole process. A change is
+// announced as WM_SETTINGCHANGE with wParam SPI_SETSIPINFO (224) to the
+// program's top-level windows: the calling thread's before this returns, the
+// other threads' soon after.
 bool DeviceSipPreference(HWND window, int state);
 bool DeviceSipGetInfo(SipInfo* info);
 
@@ -151,7 +155,10 @@ struct GestureInfo {
 
 inline constexpr DWORD kGestureReturnResult = 1;
 
-// Nonzero when the tap turned into a tap-and-hold; WM_CONTEXTMENU has then been delivered.
+// Waits while the stylus stays down on the spot, up to half a second, without
+// removing anything from the queue. Nonzero when the tap turned into a
+// tap-and-hold: WM_CONTEXTMENU (the window, the screen point) is then posted to
+// the window. Zero when it was released or moved first.
 DWORD DeviceRecognizeGesture(GestureInfo* info);
 
 // ---- Activation and setting change ------------------------------------------

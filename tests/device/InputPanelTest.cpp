@@ -89,3 +89,29 @@ TEST(InputPanelTest, ActivationGivesAWindowItsPanelStateBack) {
     ActivateInfo wrongSize{8, {0, 0}};
     EXPECT_FALSE(DeviceHandleActivate(window.Handle(), WA_ACTIVE, 0, &wrongSize));
 }
+
+TEST(InputPanelTest, TappingAKeyTypesIntoTheFocusedEditBox) {
+    RecordingWindow frame(WS_POPUP | WS_VISIBLE, 0, 0, 200, 100);
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 30, frame.Handle(), nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(frame.Handle());
+    SetFocus(edit);
+    ASSERT_TRUE(DeviceSipPreference(edit, kSipRaise));
+    SipInfo sip{};
+    ASSERT_TRUE(DeviceSipGetInfo(&sip));
+    POINT first{sip.panel.left + (sip.panel.right - sip.panel.left) / 20,
+                sip.panel.top + (sip.panel.bottom - sip.panel.top) / 8};
+    HWND panel = nullptr;
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] {
+            wchar_t name[64] = {};
+            GetClassNameW(panel = WindowFromPoint(first), name, 64);
+            return std::wstring(name) == L"BrevitexInputPanel";
+        },
+        3000));
+    ScreenToClient(panel, &first);
+    PostMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.x, first.y));
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return devicetest::TextOf(edit) == L"q"; }, 3000));
+    EXPECT_EQ(GetFocus(), edit);  // the panel never takes the focus
+    DeviceSipPreference(edit, kSipLower);
+}
