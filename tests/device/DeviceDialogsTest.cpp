@@ -144,3 +144,19 @@ TEST(DeviceDialogsTest, ModalDialogObjectEndsThroughItsCaptionOk) {
     PressOkDialog dialog;
     EXPECT_EQ(dialog.DoModal(nullptr, kGoToTemplate), 77);
 }
+
+TEST(DeviceDialogsTest, SoftKeysWorkInsideAModalDialogLoop) {
+    // The right soft key of the OK/Cancel bar, pressed with F2, cancels the modal dialog.
+    DLGPROC proc = [](HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) -> INT_PTR {
+        if (message == WM_INITDIALOG) {
+            MenuBarInfo info{sizeof(MenuBarInfo), dialog, 0, 59139, GetModuleHandleW(nullptr), 0, 0, nullptr, 0};
+            if (DeviceCreateMenuBar(&info)) PostMessageW(dialog, WM_KEYDOWN, VK_F2, 1);
+            SetTimer(dialog, 1, 5000, nullptr);
+            return TRUE;
+        }
+        if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL && lParam == 0) EndDialog(dialog, 55);
+        if (message == WM_TIMER) EndDialog(dialog, -2);
+        return FALSE;
+    };
+    EXPECT_EQ(DeviceDialogBoxParam(nullptr, MAKEINTRESOURCEW(kFindTemplate), nullptr, proc, 0), 55);
+}
