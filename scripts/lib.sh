@@ -49,7 +49,7 @@ build_all() {
 ensure_prefix() {
   local prefix="$1"
   is_windows && return 0
-  if [ ! -f "$prefix/.brevitex-ready" ]; then
+  if [ ! -f "$prefix/.brevitex-ready-2" ]; then
     echo "Preparing Wine prefix $prefix"
     mkdir -p "$prefix"
     WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1 || true
@@ -57,7 +57,10 @@ ensure_prefix() {
     for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "SimSun"; do
       WINEPREFIX="$prefix" wine reg add "$key" /v "$face" /t REG_SZ /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
     done
+    # Unmanaged windows: without a window manager (Xvfb) Wine otherwise waits
+    # two seconds whenever the active window is hidden or destroyed.
+    WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     WINEPREFIX="$prefix" wineserver -w
-    touch "$prefix/.brevitex-ready"
+    touch "$prefix/.brevitex-ready-2"
   fi
 }
