@@ -46,6 +46,7 @@ const MessageMapEntry<MainFrame> MainFrame::kMessageMap[] = {
     BX_MESSAGE(WM_HOTKEY, OnHotKey),
     BX_MESSAGE(WM_CREATE, OnCreate),
     BX_MESSAGE(WM_CLOSE, OnClose),
+    BX_MESSAGE(WM_QUERYENDSESSION, OnQueryEndSession),
     BX_MESSAGE(WM_COPYDATA, OnCopyData),
     BX_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup),
     BX_MESSAGE(WM_ACTIVATE, OnActivate),
@@ -194,6 +195,13 @@ bool MainFrame::OnClose(WPARAM, LPARAM, LRESULT& result) {
     if (!QuerySave()) return true;  // refused: the window stays
     SaveSettings(client_, toolbar_, editFont_);
     return false;  // the default procedure destroys the window
+}
+
+// The session is ending: the same question as a close, so a modified
+// document is never dropped without the user's answer.
+bool MainFrame::OnQueryEndSession(WPARAM, LPARAM, LRESULT& result) {
+    result = QuerySave() ? TRUE : FALSE;
+    return true;
 }
 
 bool MainFrame::OnCopyData(WPARAM, LPARAM lParam, LRESULT& result) {

@@ -65,6 +65,7 @@ private:
     bool OnHotKey(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnCreate(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnClose(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnQueryEndSession(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnCopyData(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnInitMenuPopup(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnActivate(WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -72,6 +72,18 @@ TEST_F(DocumentCommandsTest, PocketPcSavePromptYesSavesNoDiscardsCancelKeepsTheW
     }
 }
 
+TEST_F(DocumentCommandsTest, EndingTheSessionAsksLikeAClose) {
+    OpenEdited("old\r\n");
+    {
+        BoxAnswerer boxes(IDCANCEL);
+        EXPECT_EQ(SendMessageW(hwnd_, WM_QUERYENDSESSION, 0, 0), FALSE);
+        EXPECT_EQ(boxes.Boxes().size(), 1u);
+    }
+    BoxAnswerer boxes(IDYES);
+    EXPECT_EQ(SendMessageW(hwnd_, WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(Disk(), "new old\r\n");
+}
+
 TEST_F(DocumentCommandsTest, SmartphoneSavePromptHasNoCancel) {
     SmartphoneForm smartphone;
     OpenEdited("old\r\n");

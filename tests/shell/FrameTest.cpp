@@ -3,11 +3,13 @@
 // Smartphone keys and layout on the device screen.
 #include <gtest/gtest.h>
 #include <richedit.h>
+#include <commctrl.h>
 
 #include "FrameTestSupport.h"
 #include "common/DeviceShell.h"
 #include "common/WideString.h"
 #include "resources/resource.h"
+#include "shell/UpdateUI.h"
 #include "support/TestSupport.h"
 
 using namespace brevitex;
@@ -264,4 +266,47 @@ TEST_F(MainFrameTest, SmartphoneKeysAndMenu) {
     SendMessageW(hwnd_, WM_HOTKEY, kBackKey, MAKELPARAM(kHotKeyReleased, kBackKey));
     Idle();
     EXPECT_EQ(EditText().substr(0, 6), L"lin 0\r");
+}
+
+TEST(UpdateUITest, ToolbarsGetOnlyPendingChangesOfTheirItems) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    HWND toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"", WS_POPUP, 0, 0, 200, 30, nullptr, nullptr, nullptr,
+                                   nullptr);
+    ASSERT_NE(toolbar, nullptr);
+    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    TBBUTTON buttons[2] = {{0, ID_EDIT_UNDO, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+                           {1, ID_EDIT_PASTE, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0}};
+    SendMessageW(toolbar, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(buttons));
+
+    UpdateUI state;
+    state.AddToolBar(toolbar);
+    state.Enable(ID_EDIT_UNDO, false);
+    state.Enable(ID_EDIT_CLEAR, false);  // a menu-only item
+    state.ApplyToToolBars();
+    EXPECT_FALSE(SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_EDIT_UNDO, 0));
+    EXPECT_TRUE(SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_EDIT_PASTE, 0));
+    EXPECT_FALSE(state.IsEnabled(ID_EDIT_CLEAR));
+
+    // An unchanged state is not applied again; a change is.
+    SendMessageW(toolbar, TB_ENABLEBUTTON, ID_EDIT_UNDO, TRUE);
+    state.Enable(ID_EDIT_UNDO, false);
+    state.ApplyToToolBars();
+    EXPECT_TRUE(SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_EDIT_UNDO, 0));
+    state.Enable(ID_EDIT_PASTE, false);
+    state.Check(ID_EDIT_PASTE, true);
+    state.ApplyToToolBars();
+    EXPECT_FALSE(SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_EDIT_PASTE, 0));
+    EXPECT_TRUE(SendMessageW(toolbar, TB_ISBUTTONCHECKED, ID_EDIT_PASTE, 0));
+
+    // Menus get every item of the table, by command id.
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, ID_EDIT_CLEAR, L"删除");
+    AppendMenuW(menu, MF_STRING, ID_EDIT_PASTE, L"粘贴");
+    state.ApplyToMenu(menu);
+    EXPECT_EQ(GetMenuState(menu, ID_EDIT_CLEAR, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED), static_cast<UINT>(MF_GRAYED));
+    EXPECT_EQ(GetMenuState(menu, ID_EDIT_PASTE, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED),
+              static_cast<UINT>(MF_GRAYED | MF_CHECKED));
+    DestroyMenu(menu);
+    DestroyWindow(toolbar);
 }
