@@ -310,3 +310,27 @@ TEST(UpdateUITest, ToolbarsGetOnlyPendingChangesOfTheirItems) {
     DestroyMenu(menu);
     DestroyWindow(toolbar);
 }
+
+TEST_F(MainFrameTest, PocketPcFrameFollowsTheInputPanel) {
+    CreateFrame();
+    DeviceSipPreference(hwnd_, kSipRaise);
+    Idle();
+    SipInfo sip{};
+    ASSERT_TRUE(DeviceSipGetInfo(&sip));
+    ASSERT_TRUE(sip.shown);
+    RECT frame{};
+    GetWindowRect(hwnd_, &frame);
+    EXPECT_EQ(frame.bottom, sip.visibleDesktop.bottom) << "the raised panel is not covered";
+    EXPECT_EQ(frame.top, sip.visibleDesktop.top);
+
+    // An open lowers the panel and the frame reaches down to the panel's bottom again.
+    testsupport::TempDir dir;
+    std::wstring path = dir.File(L"a.txt");
+    ASSERT_TRUE(testsupport::WriteBytes(path, "a"));
+    BrowserAnswerer browser(IDOK, path);
+    Command(ID_FILE_OPEN);
+    ASSERT_TRUE(DeviceSipGetInfo(&sip));
+    EXPECT_FALSE(sip.shown);
+    GetWindowRect(hwnd_, &frame);
+    EXPECT_EQ(frame.bottom, sip.panel.bottom);
+}
