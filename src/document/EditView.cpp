@@ -7,12 +7,12 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstring>
 
 #include "common/Messages.h"
 #include "document/EditCommands.h"
 #include "document/EditMenu.h"
 #include "document/EditQueries.h"
+#include "document/EditStreams.h"
 #include "document/TextFile.h"
 #include "resources/resource.h"
 #include "shell/AppModule.h"
@@ -23,7 +23,6 @@ namespace {
 
 constexpr wchar_t kRichEditClassName[] = L"RICHEDIT50W";
 constexpr UINT kPlainTextMode = 1;       // TM_PLAINTEXT
-constexpr WPARAM kStreamFormat = 0x11;   // SF_TEXT | SF_UNICODE
 constexpr int kEdgeMetric = 46;          // SM_CYEDGE
 constexpr DWORD kTwipsPerInch = 1440;
 // No limit on what the control holds, so neither a stream-in nor typing is cut off.
@@ -56,111 +55,6 @@ public:
 private:
     HCURSOR previous_;
 };
-
-// Stream-in cookie: the next unit to hand over and the end of the text.
-struct StreamInCookie {
-    const wchar_t* next;
-    const wchar_t* end;
-};
-
-DWORD CALLBACK StreamInFromBuffer(DWORD_PTR cookie, LPBYTE buffer, LONG requested, LONG* given) {
-    auto* in = reinterpret_cast<StreamInCookie*>(cookie);
-    LONG units = requested / 2;
-    LONG left = static_cast<LONG>(in->end - in->next);
-    if (units > left) units = left;
-    if (units < 0) units = 0;
-    memcpy(buffer, in->next, static_cast<size_t>(units) * sizeof(wchar_t));
-    in->next += units;
-    *given = units * 2;
-    return 0;
-}
-
-// Stream-out cookie: the string being filled, held writable while the control
-// streams, with its own length so a NUL unit in the text is kept.
-class StreamOutCookie {
-public:
-    explicit StreamOutCookie(WideString& text) : text_(text) {}
-
-    bool Reserve(int units) {
-        buffer_ = text_.GetBuffer(units);
-        capacity_ = buffer_ ? text_.Capacity() : 0;
-        return buffer_ != nullptr;
-    }
-
-    bool Append(const wchar_t* units, int count) {
-        if (count > INT32_MAX - 2 - length_) return false;
-        int needed = length_ + count + 2;
-        if (needed > capacity_ && !Grow(needed)) return false;
-        memcpy(buffer_ + length_, units, static_cast<size_t>(count) * sizeof(wchar_t));
-        length_ += count;
-        buffer_[length_] = 0;
-        return true;
-    }
-
-    // Hands the text back to its string.
-    void Finish() {
-        if (buffer_) text_.ReleaseBuffer(length_);
-        buffer_ = nullptr;
-    }
-
-private:
-    bool Grow(int needed) {
-        int64_t wanted = static_cast<int64_t>(capacity_) + capacity_ / 2;
-        if (wanted < needed) wanted = needed;
-        if (wanted > INT32_MAX - 1) wanted = INT32_MAX - 1;
-        // A string released with length 0 gives its block up; keep nothing then.
-        if (length_ > 0) text_.ReleaseBuffer(length_);
-        buffer_ = text_.GetBuffer(static_cast<int>(wanted));
-        if (!buffer_) {
-            capacity_ = 0;
-            return false;
-        }
-        capacity_ = text_.Capacity();
-        return true;
-    }
-
-    WideString& text_;
-    wchar_t* buffer_ = nullptr;
-    int length_ = 0;
-    int capacity_ = 0;
-};
-
-DWORD CALLBACK StreamOutToString(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* taken) {
-    auto* out = reinterpret_cast<StreamOutCookie*>(cookie);
-    *taken = 0;
-    int units = count / 2;
-    if (units <= 0) return 0;
-    // Out of memory ends the stream; the caller sees the error and uses nothing.
-    if (!out->Append(reinterpret_cast<const wchar_t*>(buffer), units)) return 1;
-    *taken = units * 2;
-    return 0;
-}
-
-// The control's whole text, as it streams out (CR LF per paragraph).
-bool StreamControlOut(HWND edit, WideString& text) {
-    text.Empty();
-    StreamOutCookie cookie(text);
-    if (!cookie.Reserve(GetWindowTextLengthW(edit))) return false;
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, StreamOutToString};
-    SendMessageW(edit, EM_STREAMOUT, kStreamFormat, reinterpret_cast<LPARAM>(&stream));
-    cookie.Finish();
-    if (stream.dwError != 0) {
-        text.Empty();
-        return false;
-    }
-    return true;
-}
-
-// Replaces the control's content; true when the control holds all of the text.
-bool StreamControlIn(HWND edit, const WideString& text) {
-    StreamInCookie cookie{text.c_str(), text.c_str() + text.Length()};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, StreamInFromBuffer};
-    SendMessageW(edit, EM_STREAMIN, kStreamFormat, reinterpret_cast<LPARAM>(&stream));
-    if (stream.dwError != 0 || cookie.next != cookie.end) return false;
-    GETTEXTLENGTHEX query{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    LRESULT held = SendMessageW(edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0);
-    return held == text.Length();
-}
 
 }  // namespace
 

@@ -1,0 +1,120 @@
+// The stream callbacks and cookies of the rich edit control.
+#include "document/EditStreams.h"
+
+#include <richedit.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace brevitex {
+
+namespace {
+
+constexpr WPARAM kStreamFormat = SF_TEXT | SF_UNICODE;
+
+// Stream-in cookie: the next unit to hand over and the end of the text.
+struct StreamInCookie {
+    const wchar_t* next;
+    const wchar_t* end;
+};
+
+DWORD CALLBACK StreamInFromBuffer(DWORD_PTR cookie, LPBYTE buffer, LONG requested, LONG* given) {
+    auto* in = reinterpret_cast<StreamInCookie*>(cookie);
+    LONG units = requested / 2;
+    LONG left = static_cast<LONG>(in->end - in->next);
+    if (units > left) units = left;
+    if (units < 0) units = 0;
+    memcpy(buffer, in->next, static_cast<size_t>(units) * sizeof(wchar_t));
+    in->next += units;
+    *given = units * 2;
+    return 0;
+}
+
+// Stream-out cookie: the string being filled, held writable while the control
+// streams, with its own length so a NUL unit in the text is kept.
+class StreamOutCookie {
+public:
+    explicit StreamOutCookie(WideString& text) : text_(text) {}
+
+    bool Reserve(int units) {
+        buffer_ = text_.GetBuffer(units);
+        capacity_ = buffer_ ? text_.Capacity() : 0;
+        return buffer_ != nullptr;
+    }
+
+    bool Append(const wchar_t* units, int count) {
+        if (count > INT32_MAX - 2 - length_) return false;
+        int needed = length_ + count + 2;
+        if (needed > capacity_ && !Grow(needed)) return false;
+        memcpy(buffer_ + length_, units, static_cast<size_t>(count) * sizeof(wchar_t));
+        length_ += count;
+        buffer_[length_] = 0;
+        return true;
+    }
+
+    // Hands the text back to its string.
+    void Finish() {
+        if (buffer_) text_.ReleaseBuffer(length_);
+        buffer_ = nullptr;
+    }
+
+private:
+    bool Grow(int needed) {
+        int64_t wanted = static_cast<int64_t>(capacity_) + capacity_ / 2;
+        if (wanted < needed) wanted = needed;
+        if (wanted > INT32_MAX - 1) wanted = INT32_MAX - 1;
+        // A string released with length 0 gives its block up; keep nothing then.
+        if (length_ > 0) text_.ReleaseBuffer(length_);
+        buffer_ = text_.GetBuffer(static_cast<int>(wanted));
+        if (!buffer_) {
+            capacity_ = 0;
+            return false;
+        }
+        capacity_ = text_.Capacity();
+        return true;
+    }
+
+    WideString& text_;
+    wchar_t* buffer_ = nullptr;
+    int length_ = 0;
+    int capacity_ = 0;
+};
+
+DWORD CALLBACK StreamOutToString(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* taken) {
+    auto* out = reinterpret_cast<StreamOutCookie*>(cookie);
+    *taken = 0;
+    int units = count / 2;
+    if (units <= 0) return 0;
+    // Out of memory ends the stream; the caller sees the error and uses nothing.
+    if (!out->Append(reinterpret_cast<const wchar_t*>(buffer), units)) return 1;
+    *taken = units * 2;
+    return 0;
+}
+
+}  // namespace
+
+bool StreamControlOut(HWND edit, WideString& text) {
+    text.Empty();
+    StreamOutCookie cookie(text);
+    if (!cookie.Reserve(GetWindowTextLengthW(edit))) return false;
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, StreamOutToString};
+    SendMessageW(edit, EM_STREAMOUT, kStreamFormat, reinterpret_cast<LPARAM>(&stream));
+    cookie.Finish();
+    if (stream.dwError != 0) {
+        text.Empty();
+        return false;
+    }
+    return true;
+}
+
+bool StreamControlIn(HWND edit, const WideString& text) {
+    StreamInCookie cookie{text.c_str(), text.c_str() + text.Length()};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, StreamInFromBuffer};
+    SendMessageW(edit, EM_STREAMIN, kStreamFormat, reinterpret_cast<LPARAM>(&stream));
+    if (stream.dwError != 0 || cookie.next != cookie.end) return false;
+    GETTEXTLENGTHEX query{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    LRESULT held = SendMessageW(edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0);
+    return held == text.Length();
+}
+
+}  // namespace brevitex
