@@ -71,44 +71,36 @@ TEST_F(SettingsTest, StoredValuesAreRead) {
 TEST_F(SettingsTest, BadAndOverLongStringsReadAsEmpty) {
     std::wstring longest(255, L'x');
     WriteString(L"LastFilePath", longest);
-    EXPECT_EQ(std::wstring(LastFilePath()), L"\\before\\");
     Load();
     EXPECT_EQ(std::wstring(LastFilePath()), longest);
 
-    WriteString(L"LastFilePath", std::wstring(256, L'x'));
-    Load();
-    EXPECT_EQ(std::wstring(LastFilePath()), L"");
+    struct Bad {
+        DWORD type;
+        std::wstring data;
+        DWORD bytes;
+    };
+    // "ab" of "abc": a following character keeps the registry from adding a terminator.
+    const Bad cases[] = {{REG_SZ, std::wstring(256, L'x'), 514},  // one character too long
+                         {REG_SZ, L"abc", 4},
+                         {REG_SZ, L"abc", 7},  // odd byte count
+                         {REG_BINARY, L"ab", 6}};
+    for (const Bad& bad : cases) {
+        SetLastFilePath(L"x");
+        SettingsKeyGuard::WriteRaw(L"LastFilePath", bad.type, bad.data.c_str(), bad.bytes);
+        Load();
+        EXPECT_EQ(std::wstring(LastFilePath()), L"") << bad.bytes;
+    }
 
-    const wchar_t unterminated[] = {L'a', L'b'};
-    SetLastFilePath(L"x");
-    SettingsKeyGuard::WriteRaw(L"LastFilePath", REG_SZ, unterminated, sizeof(unterminated));
-    Load();
-    EXPECT_EQ(std::wstring(LastFilePath()), L"");
-
-    SetLastFilePath(L"x");
-    SettingsKeyGuard::WriteRaw(L"LastFilePath", REG_SZ, L"abc", 7);  // odd byte count
-    Load();
-    EXPECT_EQ(std::wstring(LastFilePath()), L"");
-
-    SetLastFilePath(L"x");
-    SettingsKeyGuard::WriteRaw(L"LastFilePath", REG_BINARY, L"ab", 6);
-    Load();
-    EXPECT_EQ(std::wstring(LastFilePath()), L"");
-
-    // A name that is not a string gives no font even with a size.
+    // A font needs a string name and a size other than 0.
     SettingsKeyGuard::WriteRaw(L"FontName_Edit", REG_BINARY, L"Tahoma", 14);
     SettingsKeyGuard::WriteNumber(L"FontSize_Edit", 12);
     EXPECT_EQ(Load().editFont, nullptr);
-}
-
-TEST_F(SettingsTest, FontNeedsBothNameAndSize) {
     WriteString(L"FontName_Edit", L"Tahoma");
-    EXPECT_EQ(Load().editFont, nullptr) << "no size";
     SettingsKeyGuard::WriteNumber(L"FontSize_Edit", 0);
-    EXPECT_EQ(Load().editFont, nullptr) << "size 0";
+    EXPECT_EQ(Load().editFont, nullptr);
     SettingsKeyGuard::Remove();
     SettingsKeyGuard::WriteNumber(L"FontSize_Edit", 12);
-    EXPECT_EQ(Load().editFont, nullptr) << "no name";
+    EXPECT_EQ(Load().editFont, nullptr);
 }
 
 TEST_F(SettingsTest, FaceNameIsCutToThirtyOneCharacters) {
