@@ -1,16 +1,29 @@
 // The dialogs the view owns: find and replace, and the SMS and call commands.
+#include <new>
+
+#include "dialogs/FindReplaceDialog.h"
 #include "document/EditView.h"
 
 namespace brevitex {
 
-// Waiting for the find/replace dialog: the command does nothing yet.
+namespace {
+
+// The view's find dialog object, made on first use; null when memory ran out.
+FindReplaceDialog* FindDialogOf(FindReplaceDialog*& slot) {
+    if (!slot) slot = new (std::nothrow) FindReplaceDialog;
+    return slot;
+}
+
+}  // namespace
+
 bool EditView::OnFindReplace(WPARAM, LPARAM, LRESULT& result) {
+    if (FindReplaceDialog* dialog = FindDialogOf(findDialog_)) dialog->OpenCommand(hwnd_);
     result = 0;
     return true;
 }
 
-// Waiting for the find/replace dialog: the command does nothing yet.
 bool EditView::OnFindNext(WPARAM, LPARAM, LRESULT& result) {
+    if (FindReplaceDialog* dialog = FindDialogOf(findDialog_)) dialog->FindNextCommand(hwnd_);
     result = 0;
     return true;
 }
@@ -27,7 +40,9 @@ bool EditView::OnCallNumber(WPARAM, LPARAM, LRESULT& result) {
     return true;
 }
 
-// No dialog is created before the dialogs arrive, so there is nothing to free.
-void EditView::DestroyDialogs() {}
+void EditView::DestroyDialogs() {
+    delete findDialog_;
+    findDialog_ = nullptr;
+}
 
 }  // namespace brevitex
