@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include "common/Messages.h"
+#include "dialogs/FontDialog.h"
+#include "dialogs/GoToDialog.h"
 #include "resources/resource.h"
 #include "shell/AppModule.h"
 #include "shell/FrameThreadManager.h"
@@ -58,6 +60,8 @@ const MessageMapEntry<MainFrame> MainFrame::kMessageMap[] = {
     BX_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs),
     BX_COMMAND(ID_VIEW_READONLY, OnReadOnly),
     BX_COMMAND(ID_VIEW_WORDWRAP, OnWordWrap),
+    BX_COMMAND(ID_VIEW_FONT, OnFont),
+    BX_COMMAND(ID_VIEW_GOTO, OnGoTo),
     BX_COMMAND(ID_EDIT_SELECTMODE, OnSelectionMode),
     BX_COMMAND(ID_APP_EXIT, OnExit),
     BX_COMMAND(ID_VIEW_TOOLBAR, OnToolBar),
@@ -325,6 +329,29 @@ bool MainFrame::OnWordWrap(WPARAM, LPARAM, LRESULT& result) {
     return true;
 }
 
+bool MainFrame::OnFont(WPARAM, LPARAM, LRESULT& result) {
+    result = 0;
+    LOGFONTW font;
+    if (!editFont_ || GetObjectW(editFont_, sizeof(font), &font) == 0) SystemFontDescription(font);
+    if (!RunFontDialog(hwnd_, font)) return true;
+    font.lfQuality = ANTIALIASED_QUALITY;
+    HFONT chosen = CreateFontIndirectW(&font);
+    if (!chosen) return true;  // the control keeps the font it has
+    // The old font goes only once the control no longer uses it.
+    HFONT old = editFont_;
+    editFont_ = chosen;
+    ApplyEditFont();
+    if (old) DeleteObject(old);
+    return true;
+}
+
+// Only a plain command opens the dialog; other notification codes do nothing.
+bool MainFrame::OnGoTo(WPARAM wParam, LPARAM, LRESULT& result) {
+    result = 0;
+    if (HIWORD(wParam) == 0 && client_) RunGoToDialog(hwnd_, client_);
+    return true;
+}
+
 bool MainFrame::OnSelectionMode(WPARAM, LPARAM, LRESULT& result) {
     result = 0;
     StartSelectionMode();
@@ -345,9 +372,8 @@ bool MainFrame::OnToolBar(WPARAM, LPARAM, LRESULT& result) {
     return true;
 }
 
-// "关于..." (57664) joins the commands above together with the About box, and
-// "字体..." (32607) and "跳转到..." (32609) with their dialogs; until then they
-// go this way like every command the frame does not handle.
+// "关于..." (57664) joins the commands above together with the About box;
+// until then it goes this way like every command the frame does not handle.
 bool MainFrame::OnViewCommand(WPARAM wParam, LPARAM lParam, LRESULT& result) {
     result = 0;
     if (!view_.Handle()) return false;

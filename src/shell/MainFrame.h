@@ -82,6 +82,8 @@ private:
     bool OnFileSaveAs(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnReadOnly(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnWordWrap(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnFont(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnGoTo(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSelectionMode(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnExit(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnToolBar(WPARAM wParam, LPARAM lParam, LRESULT& result);

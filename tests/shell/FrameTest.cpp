@@ -2,6 +2,9 @@
 // states after real edits, word wrap, read-only and selection modes, the
 // Smartphone keys and layout on the device screen.
 #include <gtest/gtest.h>
+#include <atomic>
+#include <functional>
+#include <thread>
 #include <richedit.h>
 #include <commctrl.h>
 
@@ -324,4 +327,107 @@ TEST_F(MainFrameTest, PocketPcFrameFollowsTheInputPanel) {
     EXPECT_FALSE(sip.shown);
     GetWindowRect(hwnd_, &frame);
     EXPECT_EQ(frame.bottom, sip.panel.bottom);
+}
+
+namespace {
+
+// Runs an action on the first dialog the owner shows, from another thread as
+// a user would, while the test thread sits in the dialog's modal loop.
+class DialogUser {
+public:
+    DialogUser(HWND owner, std::function<void(HWND)> action) {
+        thread_ = std::thread([this, owner, action] {
+            for (int i = 0; i < 1000 && !stop_; ++i) {
+                HWND dialog = nullptr;
+                while ((dialog = FindWindowExW(nullptr, dialog, L"#32770", nullptr)) != nullptr) {
+                    if (GetWindow(dialog, GW_OWNER) == owner && IsWindowVisible(dialog)) break;
+                }
+                if (dialog) {
+                    shown_ = true;
+                    action(dialog);
+                    return;
+                }
+                Sleep(10);
+            }
+        });
+    }
+    ~DialogUser() { Finish(); }
+    void Finish() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    bool Shown() const { return shown_; }
+
+private:
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> shown_{false};
+};
+
+}  // namespace
+
+TEST_F(MainFrameTest, GoToMovesTheCaretOnlyForAPlainCommand) {
+    CreateFrame();
+    Type(L"one\ntwo\nthree");
+    {
+        DialogUser user(hwnd_, [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
+        Command(ID_VIEW_GOTO, 1);
+        user.Finish();
+        EXPECT_FALSE(user.Shown()) << "a command with a notification code opens nothing";
+    }
+    DialogUser user(hwnd_, [](HWND dialog) {
+        SetDlgItemTextW(dialog, 1017, L"3");
+        SetDlgItemTextW(dialog, 1018, L"2");
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    Command(ID_VIEW_GOTO);
+    user.Finish();
+    EXPECT_TRUE(user.Shown());
+    LONG start = static_cast<LONG>(SendMessageW(Edit(), EM_LINEINDEX, 2, 0));
+    EXPECT_EQ(Selection(Edit()), static_cast<DWORD>(MAKELONG(start + 1, start + 1)));
+}
+
+TEST_F(MainFrameTest, ChosenFontIsAppliedKeptAndSurvivesARestart) {
+    CreateFrame();
+    Type(L"text");
+    ASSERT_EQ(frame_->EditFont(), nullptr);
+    {
+        DialogUser user(hwnd_, [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
+        Command(ID_VIEW_FONT);
+        user.Finish();
+        EXPECT_TRUE(user.Shown());
+        EXPECT_EQ(frame_->EditFont(), nullptr) << "cancel keeps the font";
+    }
+    std::wstring face;
+    {
+        DialogUser user(hwnd_, [&face](HWND dialog) {
+            HWND faces = GetDlgItem(dialog, 1014);
+            SendMessageW(faces, CB_SETCURSEL, 0, 0);
+            wchar_t text[LF_FACESIZE] = {};
+            SendMessageW(faces, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+            face = text;
+            SendMessageW(GetDlgItem(dialog, 1015), CB_SETCURSEL, 15, 0);  // 34
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        Command(ID_VIEW_FONT);
+        user.Finish();
+    }
+    ASSERT_NE(frame_->EditFont(), nullptr);
+    LOGFONTW chosen{};
+    GetObjectW(frame_->EditFont(), sizeof(chosen), &chosen);
+    EXPECT_EQ(chosen.lfHeight, 34);
+    EXPECT_EQ(chosen.lfFaceName, face);
+    EXPECT_EQ(chosen.lfQuality, ANTIALIASED_QUALITY);
+    EXPECT_EQ(EditFace(Edit()), face);
+    EXPECT_TRUE(Modified()) << "typed text stays modified";
+
+    testsupport::BoxAnswerer boxes(IDNO);
+    ASSERT_TRUE(Close());
+    CreateFrame();
+    ASSERT_NE(frame_->EditFont(), nullptr);
+    LOGFONTW restored{};
+    GetObjectW(frame_->EditFont(), sizeof(restored), &restored);
+    EXPECT_EQ(restored.lfHeight, 34);
+    EXPECT_EQ(restored.lfFaceName, face);
+    EXPECT_EQ(EditFace(Edit()), face);
 }
