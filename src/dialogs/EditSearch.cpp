@@ -158,7 +158,8 @@ int SearchByLineQueries(HWND edit, int from, int to, std::wstring_view needle, b
             text.ReleaseBuffer(text.Length());
         }
         const int offset = index == firstLine && from > lineStart ? from - lineStart : 0;
-        const int at = SearchLine(std::wstring_view(text.c_str(), static_cast<size_t>(length)), offset, needle, wholeWord);
+        const std::wstring_view line(text.c_str(), static_cast<size_t>(length));
+        const int at = SearchLine(line, offset, needle, wholeWord);
         if (at >= 0) return lineStart + at;
     }
     return -1;

@@ -76,11 +76,14 @@ bool FontDialog::OnOk(WPARAM, LPARAM, LRESULT& result) {
     if (face != CB_ERR) {
         const LRESULT length = SendMessageW(faceCombo_, CB_GETLBTEXTLEN, static_cast<WPARAM>(face), 0);
         if (length >= 0 && length < LF_FACESIZE) {
-            SendMessageW(faceCombo_, CB_GETLBTEXT, static_cast<WPARAM>(face), reinterpret_cast<LPARAM>(font_.lfFaceName));
+            SendMessageW(faceCombo_, CB_GETLBTEXT, static_cast<WPARAM>(face),
+                         reinterpret_cast<LPARAM>(font_.lfFaceName));
         }
     }
     const LRESULT size = SendMessageW(sizeCombo_, CB_GETCURSEL, 0, 0);
-    if (size != CB_ERR) font_.lfHeight = static_cast<LONG>(SendMessageW(sizeCombo_, CB_GETITEMDATA, static_cast<WPARAM>(size), 0));
+    if (size != CB_ERR) {
+        font_.lfHeight = static_cast<LONG>(SendMessageW(sizeCombo_, CB_GETITEMDATA, static_cast<WPARAM>(size), 0));
+    }
     font_.lfWeight = IsDlgButtonChecked(hwnd_, IDC_FONT_BOLD) == BST_CHECKED ? FW_BOLD : FW_NORMAL;
     EndDialog(hwnd_, IDOK);
     result = 0;

@@ -45,13 +45,13 @@ void EnsureRichEdit() {
     (void)library;
 }
 
-EditHost::EditHost(const std::wstring& text, bool wordWrap) {
+EditHost::EditHost(const std::wstring& text) {
     EnsureRichEdit();
     RegisterHostClass();
     frame_ = CreateWindowExW(0, kHostClass, L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 480, 600, nullptr,
                              nullptr, GetModuleHandleW(nullptr), nullptr);
-    const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL |
-                        (wordWrap ? 0 : (WS_HSCROLL | ES_AUTOHSCROLL));
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                        ES_AUTOHSCROLL | ES_NOHIDESEL;
     edit_ = CreateWindowExW(0, L"RICHEDIT50W", L"", style, 0, 0, 460, 500, frame_, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
     SendMessageW(edit_, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);

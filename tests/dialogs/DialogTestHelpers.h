@@ -13,7 +13,7 @@ namespace dialogtests {
 // A top-level window holding a multi-line rich edit control of the view's class.
 class EditHost {
 public:
-    explicit EditHost(const std::wstring& text = L"", bool wordWrap = false);
+    explicit EditHost(const std::wstring& text = L"");
     ~EditHost();
     EditHost(const EditHost&) = delete;
     EditHost& operator=(const EditHost&) = delete;
