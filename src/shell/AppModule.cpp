@@ -32,10 +32,6 @@ AppModule& Module() { return g_module; }
 bool AppModule::Init(HINSTANCE instance) {
     instance_ = instance;
     SetStringModule(instance);
-    if (!lockReady_) {
-        InitializeCriticalSection(&lock_);
-        lockReady_ = true;
-    }
     // With a buffer size of 0 the platform hands back a pointer into the read-only resource.
     const wchar_t* title = nullptr;
     if (LoadStringW(instance, 101, reinterpret_cast<LPWSTR>(&title), 0) > 0) title_ = title;

@@ -12,6 +12,8 @@ namespace brevitex {
 
 class AppModule {
 public:
+    // The lock exists from the start, so lookups before Init never wait on an unready lock.
+    AppModule() { InitializeCriticalSection(&lock_); }
     // Sets up the module for this process (instance, title string 101, main thread id, empty registry).
     bool Init(HINSTANCE instance);
     // Frees the registry and its arrays.
@@ -36,7 +38,6 @@ private:
     const wchar_t* title_ = nullptr;
     DWORD mainThreadId_ = 0;
     CRITICAL_SECTION lock_{};
-    bool lockReady_ = false;
     // Message-loop registry: parallel arrays of thread ids and loops.
     DWORD* loopThreads_ = nullptr;
     MessageLoop** loops_ = nullptr;

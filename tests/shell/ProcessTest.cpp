@@ -15,9 +15,11 @@
 #include "shell/MainFrame.h"
 #include "shell/MessageLoop.h"
 #include "support/TestSupport.h"
+#include "FrameTestSupport.h"
 
 using namespace brevitex;
 using testsupport::PumpUntil;
+using frametest::FrameWindowsOf;
 
 namespace {
 
@@ -25,26 +27,6 @@ std::wstring Prepared(const wchar_t* text) {
     std::wstring buffer(text);
     wchar_t* result = PrepareCommandLine(buffer.data());
     return result;
-}
-
-// Top-level frame windows that belong to a process.
-std::vector<HWND> FrameWindowsOf(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        std::vector<HWND> found;
-    } search{processId, {}};
-    EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            wchar_t name[64] = {};
-            GetClassNameW(hwnd, name, 64);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(hwnd, &owner);
-            if (owner == s->processId && wcscmp(name, kFrameClassName) == 0) s->found.push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 std::wstring WindowTitle(HWND hwnd) {
