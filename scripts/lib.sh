@@ -45,11 +45,11 @@ build_all() {
 }
 
 # Creates a Wine prefix of the project's own (never ~/.wine) with fonts that
-# render Chinese menus and dialogs. Usage: ensure_prefix <dir> [test]
+# render Chinese menus and dialogs. Usage: ensure_prefix <dir>
 ensure_prefix() {
   local prefix="$1"
   is_windows && return 0
-  if [ ! -f "$prefix/.brevitex-ready-2" ]; then
+  if [ ! -f "$prefix/.brevitex-ready-3" ]; then
     echo "Preparing Wine prefix $prefix"
     mkdir -p "$prefix"
     WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1 || true
@@ -57,10 +57,12 @@ ensure_prefix() {
     for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "SimSun"; do
       WINEPREFIX="$prefix" wine reg add "$key" /v "$face" /t REG_SZ /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
     done
-    # Test prefix: unmanaged windows. Without a window manager (Xvfb) Wine
-    # otherwise waits two seconds whenever the active window is hidden or destroyed.
-    [ "${2:-}" = test ] && WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    # Unmanaged windows: Wine draws every caption and frame itself, as the
+    # device's shell does (the layer's caption OK buttons live there), and
+    # without a window manager (Xvfb) it does not wait two seconds whenever
+    # the active window is hidden or destroyed.
+    WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     WINEPREFIX="$prefix" wineserver -w
-    touch "$prefix/.brevitex-ready-2"
+    touch "$prefix/.brevitex-ready-3"
   fi
 }
