@@ -91,6 +91,16 @@ TEST(DeviceDialogsTest, CaptionOkStyleBecomesAnOkButtonSendingCommandOne) {
     ASSERT_TRUE(DeviceInitDialog(&info));
     EXPECT_TRUE(DeviceCaptionOkRect(dialog, &ok));
     DestroyWindow(dialog);
+
+    // A Smartphone has no done button: its dialogs end through their soft keys.
+    SetEnvironmentVariableW(L"BREVITEX_PLATFORM", L"SmartPhone");
+    dialog = CreateLogged(kFindTemplate, &log);
+    ASSERT_NE(dialog, nullptr);
+    info.dialog = dialog;
+    EXPECT_TRUE(DeviceInitDialog(&info));
+    EXPECT_FALSE(DeviceCaptionOkRect(dialog, &ok));
+    SetEnvironmentVariableW(L"BREVITEX_PLATFORM", nullptr);
+    DestroyWindow(dialog);
 }
 
 namespace {
