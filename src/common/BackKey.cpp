@@ -1,5 +1,6 @@
 // Back-key forwarding: the Back key the menu bar passed to a window as
 // WM_HOTKEY goes to the focused edit box as Backspace.
+#include "common/DeviceFocus.h"
 #include "common/DeviceShell.h"
 
 namespace brevitex {
@@ -9,12 +10,7 @@ namespace {
 // The focused window of the calling thread, or else of the foreground thread.
 HWND FocusWindow() {
     if (HWND focus = GetFocus()) return focus;
-    HWND foreground = GetForegroundWindow();
-    if (!foreground) return nullptr;
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &info)) return nullptr;
-    return info.hwndFocus;
+    return ForegroundFocusWindow();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // program's top-level windows as WM_SETTINGCHANGE / SPI_SETSIPINFO.
 #include <mutex>
 
+#include "common/DeviceFocus.h"
 #include "common/DeviceShell.h"
 
 namespace brevitex {
@@ -70,39 +71,37 @@ const wchar_t* KeyLabel(wchar_t key) {
     }
 }
 
+// Calls visit(character, rectangle) for every key, in rows, until it returns false.
+template <class Visit>
+void ForEachKey(const RECT& client, Visit visit) {
+    for (int row = 0; row < kRowCount; ++row) {
+        for (int index = 0; kRows[row][index]; ++index) {
+            int column = 0;
+            int span = 0;
+            RowLayout(row, index, &column, &span);
+            if (!visit(kRows[row][index], KeyRect(client, row, column, span))) return;
+        }
+    }
+}
+
 void PaintPanel(HWND panel, HDC dc) {
     RECT client{};
     GetClientRect(panel, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_3DSHADOW));
     SetBkMode(dc, TRANSPARENT);
     SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    for (int row = 0; row < kRowCount; ++row) {
-        for (int index = 0; kRows[row][index]; ++index) {
-            int column = 0;
-            int span = 0;
-            RowLayout(row, index, &column, &span);
-            RECT key = KeyRect(client, row, column, span);
-            FillRect(dc, &key, GetSysColorBrush(COLOR_BTNFACE));
-            DrawEdge(dc, &key, BDR_RAISEDINNER, BF_RECT);
-            wchar_t text[2] = {kRows[row][index], 0};
-            const wchar_t* label = KeyLabel(text[0]);
-            DrawTextW(dc, label ? label : text, -1, &key, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-        }
-    }
-}
-
-// The window with the keyboard focus in the foreground thread, which is where a tapped key goes.
-HWND FocusOfForeground() {
-    HWND foreground = GetForegroundWindow();
-    if (!foreground) return nullptr;
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &info)) return nullptr;
-    return info.hwndFocus;
+    ForEachKey(client, [dc](wchar_t character, RECT key) {
+        FillRect(dc, &key, GetSysColorBrush(COLOR_BTNFACE));
+        DrawEdge(dc, &key, BDR_RAISEDINNER, BF_RECT);
+        wchar_t text[2] = {character, 0};
+        const wchar_t* label = KeyLabel(character);
+        DrawTextW(dc, label ? label : text, -1, &key, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        return true;
+    });
 }
 
 void TypeKey(wchar_t key) {
-    HWND target = FocusOfForeground();
+    HWND target = ForegroundFocusWindow();
     if (!target) return;
     if (key == L'\b' || key == L'\r') {
         UINT virtualKey = key == L'\b' ? VK_BACK : VK_RETURN;
@@ -118,18 +117,11 @@ void TypeKey(wchar_t key) {
 void TapAt(HWND panel, POINT point) {
     RECT client{};
     GetClientRect(panel, &client);
-    for (int row = 0; row < kRowCount; ++row) {
-        for (int index = 0; kRows[row][index]; ++index) {
-            int column = 0;
-            int span = 0;
-            RowLayout(row, index, &column, &span);
-            RECT key = KeyRect(client, row, column, span);
-            if (PtInRect(&key, point)) {
-                TypeKey(kRows[row][index]);
-                return;
-            }
-        }
-    }
+    ForEachKey(client, [point](wchar_t character, RECT key) {
+        if (!PtInRect(&key, point)) return true;
+        TypeKey(character);
+        return false;
+    });
 }
 
 struct Announcement {
