@@ -1,7 +1,7 @@
 // Binding of windows and dialogs to their objects, and message dispatch.
 #include "common/Window.h"
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 
 namespace brevitex {
 

@@ -3,7 +3,7 @@
 
 #include <cwchar>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "document/EditQueries.h"
 #include "shell/AppModule.h"
 

@@ -4,7 +4,7 @@
 
 #include <richedit.h>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "dialogs/DialogFrame.h"
 #include "document/EditQueries.h"
 #include "resources/resource.h"

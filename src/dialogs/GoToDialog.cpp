@@ -1,7 +1,7 @@
 // The go-to-line dialog and the clamped caret placement behind it.
 #include "dialogs/GoToDialog.h"
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "common/WideString.h"
 #include "dialogs/DialogFrame.h"
 #include "document/EditQueries.h"

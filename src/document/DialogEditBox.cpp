@@ -1,7 +1,7 @@
 // The dialog edit box's message table.
 #include "document/DialogEditBox.h"
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "document/EditCommands.h"
 #include "document/EditMenu.h"
 #include "resources/resource.h"

@@ -3,7 +3,7 @@
 
 #include <richedit.h>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "resources/resource.h"
 #include "shell/AppModule.h"
 

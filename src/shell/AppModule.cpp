@@ -1,7 +1,7 @@
 // The module object, its message-loop registry and the platform test.
 #include "shell/AppModule.h"
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "common/WideString.h"
 
 namespace brevitex {

@@ -3,7 +3,7 @@
 // Save As, and the window title.
 #include <cwchar>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "filebrowser/FileBrowserDialog.h"
 #include "resources/resource.h"
 #include "shell/AppModule.h"

@@ -3,7 +3,7 @@
 
 #include <cwchar>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "common/Window.h"
 #include "shell/AppModule.h"
 #include "shell/FrameThreadManager.h"

@@ -1,7 +1,7 @@
 // Frame thread manager: start-up of frame threads and the main thread's wait loop.
 #include "shell/FrameThreadManager.h"
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "common/Messages.h"
 #include "shell/AppModule.h"
 #include "shell/FrameThread.h"

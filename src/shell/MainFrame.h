@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "common/TextEncoding.h"
 #include "common/WideString.h"
 #include "common/Window.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "DeviceTestWindows.h"
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "support/TestSupport.h"
 
 using namespace brevitex;

@@ -2,7 +2,7 @@
 // the caption OK button of templates that ask for one.
 #include <gtest/gtest.h>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "common/Window.h"
 
 using namespace brevitex;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "DeviceTestWindows.h"
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 
 using namespace brevitex;
 using devicetest::RecordingWindow;

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "DeviceTestWindows.h"
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "support/TestSupport.h"
 
 using namespace brevitex;

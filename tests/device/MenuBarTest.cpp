@@ -4,7 +4,7 @@
 
 #include "DeviceTestResources.h"
 #include "DeviceTestWindows.h"
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "support/TestSupport.h"
 
 using namespace brevitex;

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "shell/AppModule.h"
 
 namespace dialogtests {

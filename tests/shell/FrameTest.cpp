@@ -9,7 +9,7 @@
 #include <commctrl.h>
 
 #include "FrameTestSupport.h"
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "common/WideString.h"
 #include "resources/resource.h"
 #include "shell/UpdateUI.h"

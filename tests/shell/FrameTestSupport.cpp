@@ -1,7 +1,7 @@
 // The frame tests' helpers and their process-wide set-up.
 #include "FrameTestSupport.h"
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "shell/AppModule.h"
 #include "shell/FrameThread.h"
 #include "shell/Settings.h"

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "common/Messages.h"
 #include "shell/AppModule.h"
 #include "shell/FrameThread.h"

@@ -3,7 +3,7 @@
 
 #include <shellapi.h>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 
 namespace testsupport {
 

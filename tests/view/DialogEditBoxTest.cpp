@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "ViewTestSupport.h"
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "document/DialogEditBox.h"
 #include "document/EditCommands.h"
 #include "document/EditQueries.h"

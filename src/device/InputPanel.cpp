@@ -3,8 +3,8 @@
 // program's top-level windows as WM_SETTINGCHANGE / SPI_SETSIPINFO.
 #include <mutex>
 
-#include "common/DeviceFocus.h"
-#include "common/DeviceShell.h"
+#include "device/DeviceFocus.h"
+#include "device/DeviceShell.h"
 
 namespace brevitex {
 

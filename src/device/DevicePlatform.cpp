@@ -1,7 +1,7 @@
 // Platform-type text and the one message-box function of the device layer.
 #include <cwchar>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 
 namespace brevitex {
 

@@ -1,7 +1,7 @@
 // Activation and setting-change handling: a window remembers whether the input
 // panel was up when it lost activation and gets that state back when it is
 // activated again, as on the device.
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 
 namespace brevitex {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 
 namespace brevitex {
 

@@ -1,7 +1,7 @@
 // Back-key forwarding: the Back key the menu bar passed to a window as
 // WM_HOTKEY goes to the focused edit box as Backspace.
-#include "common/DeviceFocus.h"
-#include "common/DeviceShell.h"
+#include "device/DeviceFocus.h"
+#include "device/DeviceShell.h"
 
 namespace brevitex {
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 #include "common/Window.h"
 
 namespace brevitex {

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 
 namespace brevitex {
 

@@ -1,6 +1,6 @@
 // The soft-key bar: creation from a menu or menu-bar resource, drawing, the
 // soft-key popups and the thread's key routing to the bar and its parent.
-#include "common/MenuBar.h"
+#include "device/MenuBar.h"
 
 #include <algorithm>
 #include <mutex>

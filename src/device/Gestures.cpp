@@ -2,7 +2,7 @@
 // second brings up the window's context menu (WM_CONTEXTMENU).
 #include <cstdlib>
 
-#include "common/DeviceShell.h"
+#include "device/DeviceShell.h"
 
 namespace brevitex {
 
