@@ -14,6 +14,15 @@ namespace brevitex {
 // variable BREVITEX_PLATFORM answers, "PocketPC" when unset.
 bool DevicePlatformType(wchar_t* buffer, UINT capacity);
 
+// ---- Personal documents folder --------------------------------------------
+
+// The user's documents folder as a device path ("\..."): BREVITEX_DOCUMENTS
+// when set (a device path); under Wine the Documents folder of the Unix home
+// when it exists, else the home itself; on Windows the shell's documents
+// folder on the current drive; "\" when none of these can be found. False
+// only when the buffer is too small.
+bool DevicePersonalFolder(wchar_t* buffer, UINT capacity);
+
 // ---- Message boxes ----------------------------------------------------------
 
 // Every message box of the program goes through here.
