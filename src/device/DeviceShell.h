@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 namespace brevitex {
 
@@ -22,6 +23,48 @@ bool DevicePlatformType(wchar_t* buffer, UINT capacity);
 // folder on the current drive; "\" when none of these can be found. False
 // only when the buffer is too small.
 bool DevicePersonalFolder(wchar_t* buffer, UINT capacity);
+
+// ---- Storage cards and free space -------------------------------------------
+
+// The storage cards, enumerated like a folder search: each card is a folder
+// under the device root, its path relative to the root in cFileName (e.g.
+// "media\sdcard") with FILE_ATTRIBUTE_DIRECTORY set. On the desktop the cards
+// are the existing folders named in BREVITEX_STORAGE_CARDS (device paths
+// separated by ';'). First returns INVALID_HANDLE_VALUE when there is no card;
+// a search that was started is closed with DeviceFindCloseStorageCard.
+HANDLE DeviceFindFirstStorageCard(WIN32_FIND_DATAW* data);
+bool DeviceFindNextStorageCard(HANDLE search, WIN32_FIND_DATAW* data);
+bool DeviceFindCloseStorageCard(HANDLE search);
+
+struct DiskSpace {
+    ULARGE_INTEGER freeToCaller;
+    ULARGE_INTEGER total;
+    ULARGE_INTEGER totalFree;
+};
+
+// The space of the volume that holds a folder; false when it cannot be read.
+bool DeviceGetDiskFreeSpace(const wchar_t* folder, DiskSpace* space);
+
+// A process-wide hook that answers every free-space query instead of the
+// platform (tests): its result is the query's.
+using DiskSpaceHook = bool (*)(const wchar_t* folder, DiskSpace* space, void* context);
+void SetDiskSpaceHook(DiskSpaceHook hook, void* context);
+
+// ---- Shell file operation -----------------------------------------------------
+
+// Copies, moves or deletes through the platform shell's file operation, with
+// its own confirmations, progress and error messages: the record is the
+// platform's SHFILEOPSTRUCTW (operation FO_MOVE 1, FO_COPY 2, FO_DELETE 3;
+// pFrom and pTo are lists of paths ended by an empty entry). The result is
+// the shell's: 0 on success.
+int DeviceFileOperation(SHFILEOPSTRUCTW* operation);
+
+// A process-wide hook that sees each file operation before it runs (tests).
+// It may change the record (tests add FOF_NOCONFIRMATION to run the real
+// operation unattended) and returns true when it answered the call itself,
+// with *result as the call's result; false lets the operation run.
+using FileOperationHook = bool (*)(SHFILEOPSTRUCTW* operation, int* result, void* context);
+void SetFileOperationHook(FileOperationHook hook, void* context);
 
 // ---- Message boxes ----------------------------------------------------------
 

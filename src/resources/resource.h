@@ -74,3 +74,30 @@
 #define IDS_SAVE_PROMPT         32808
 #define IDS_READONLY_PROMPT     32809
 // ---- end of the main frame's ids --------------------------------------------
+
+// ---- File browser dialog -----------------------------------------------------
+#define IDD_FILE_BROWSER        112
+#define IDR_FILE_BROWSER_MENU   141
+#define IDR_FILE_LIST_POPUP     142
+#define IDC_FB_FOLDER           1000
+#define IDC_FB_TYPE             1001
+#define IDC_FB_LIST             1002
+#define IDC_FB_TREE             1003
+#define IDC_FB_NAME             1004
+#define IDC_FB_UP               1006
+#define IDC_FB_ENCODING         1007
+#define ID_FB_VIEW_ICON         32690
+#define ID_FB_VIEW_DETAILS      32691
+#define ID_FB_VIEW_SMALLICON    32692
+#define ID_FB_VIEW_LIST         32693
+#define ID_FB_GO_DEVICE         32695
+#define ID_FB_GO_DOCUMENTS      32696
+#define ID_FB_GO_CARD           32697
+#define ID_FB_DELETE            32700
+#define ID_FB_RENAME            32701
+#define IDS_AUTODETECT          32801
+#define IDS_OVERWRITE_PROMPT    32810
+#define IDS_DELETE_PROMPT       32811
+#define IDS_NAME_TOO_LONG       32812
+#define IDS_SAVE_AS             57604
+// ---- end of the file browser dialog's ids -----------------------------------

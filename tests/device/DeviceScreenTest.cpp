@@ -3,10 +3,11 @@
 
 #include "DeviceTestWindows.h"
 #include "device/DeviceShell.h"
+#include "support/TestSupport.h"
 
 using namespace brevitex;
 using devicetest::RecordingWindow;
-using devicetest::ScopedEnvironment;
+using testsupport::ScopedEnvironment;
 
 namespace {
 

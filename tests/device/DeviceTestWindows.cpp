@@ -46,16 +46,6 @@ LRESULT CALLBACK RecordingWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, L
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_(name) {
-    wchar_t buffer[512];
-    DWORD length = GetEnvironmentVariableW(name, buffer, 512);
-    hadValue_ = length > 0 && length < 512;
-    if (hadValue_) old_ = buffer;
-    SetEnvironmentVariableW(name, value);
-}
-
-ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableW(name_.c_str(), hadValue_ ? old_.c_str() : nullptr); }
-
 void PostKey(HWND target, UINT key, bool down) {
     LPARAM bits = (static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16) | 1;
     PostMessageW(target, down ? WM_KEYDOWN : WM_KEYUP, key, down ? bits : (bits | 0xC0000000));

@@ -32,17 +32,6 @@ private:
     std::vector<MSG> records_;
 };
 
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const wchar_t* name, const wchar_t* value);
-    ~ScopedEnvironment();
-
-private:
-    std::wstring name_;
-    std::wstring old_;
-    bool hadValue_ = false;
-};
-
 void PostKey(HWND target, UINT key, bool down);
 std::wstring TextOf(HWND window);
 

@@ -6,9 +6,10 @@
 
 #include "DeviceTestWindows.h"
 #include "device/DeviceShell.h"
+#include "support/TestSupport.h"
 
 using namespace brevitex;
-using devicetest::ScopedEnvironment;
+using testsupport::ScopedEnvironment;
 
 namespace {
 

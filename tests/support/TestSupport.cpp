@@ -3,13 +3,39 @@
 
 #include <shellapi.h>
 
+#include <cwchar>
+
 #include "device/DeviceShell.h"
 
 namespace testsupport {
 
-TempDir::TempDir() {
-    wchar_t base[MAX_PATH];
-    GetTempPathW(MAX_PATH, base);
+namespace {
+
+// "<build folder>\tmp\" as a device path: the build folder (BREVITEX_BUILD_DIR,
+// a Unix path under Wine, whose root is the current drive's) without a drive.
+std::wstring DeviceScratchFolder() {
+    wchar_t build[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableW(L"BREVITEX_BUILD_DIR", build, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::wstring();
+    std::wstring folder(build, length);
+    if (folder.size() > 2 && folder[1] == L':') folder.erase(0, 2);
+    for (wchar_t& c : folder) {
+        if (c == L'/') c = L'\\';
+    }
+    folder += L"\\tmp";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\";
+}
+
+}  // namespace
+
+TempDir::TempDir(Form form) {
+    wchar_t base[MAX_PATH] = {};
+    if (form == kDevicePath) {
+        lstrcpynW(base, DeviceScratchFolder().c_str(), MAX_PATH);
+    } else {
+        GetTempPathW(MAX_PATH, base);
+    }
     static LONG counter = 0;
     for (;;) {
         wchar_t name[64];
@@ -98,6 +124,49 @@ int BoxAnswerer::Hook(HWND owner, const wchar_t* text, const wchar_t* caption, U
     ++self->next_;
     LeaveCriticalSection(&self->lock_);
     return answer;
+}
+
+ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_(name) {
+    DWORD length = GetEnvironmentVariableW(name, nullptr, 0);
+    if (length > 0) {
+        old_.assign(length, L'\0');
+        length = GetEnvironmentVariableW(name, old_.data(), length);
+        old_.resize(length);
+        hadValue_ = true;
+    }
+    SetEnvironmentVariableW(name, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableW(name_.c_str(), hadValue_ ? old_.c_str() : nullptr); }
+
+namespace {
+
+// A path list (paths ended by an empty entry) as one string with its NULs.
+std::wstring PathListText(const wchar_t* list) {
+    if (!list) return L"<null>";
+    const wchar_t* end = list;
+    while (*end) end += wcslen(end) + 1;
+    return std::wstring(list, end - list + 1);
+}
+
+}  // namespace
+
+FileOperationRecorder::FileOperationRecorder(bool runForReal) : runForReal_(runForReal) {
+    brevitex::SetFileOperationHook(&FileOperationRecorder::Hook, this);
+}
+
+FileOperationRecorder::~FileOperationRecorder() { brevitex::SetFileOperationHook(nullptr, nullptr); }
+
+bool FileOperationRecorder::Hook(SHFILEOPSTRUCTW* operation, int* result, void* context) {
+    auto* self = static_cast<FileOperationRecorder*>(context);
+    self->operations_.push_back(
+        {operation->wFunc, PathListText(operation->pFrom), PathListText(operation->pTo), operation->fFlags});
+    if (!self->runForReal_) {
+        *result = 0;
+        return true;
+    }
+    operation->fFlags |= FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    return false;
 }
 
 std::wstring ProgramPath() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -10,10 +11,13 @@
 
 namespace testsupport {
 
-// A fresh folder under the temp folder, removed with its files on destruction.
+// A fresh folder, removed with its files on destruction: under the temp
+// folder, or with kDevicePath under the build folder, named by a device path
+// ("\...", rooted at the current drive) as the file browser names folders.
 class TempDir {
 public:
-    TempDir();
+    enum Form { kDrivePath, kDevicePath };
+    explicit TempDir(Form form = kDrivePath);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -56,6 +60,45 @@ private:
     std::vector<int> answers_;
     size_t next_ = 0;
     std::vector<RecordedBox> boxes_;
+};
+
+// An environment variable of this process set (null: removed) for a scope.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const wchar_t* name, const wchar_t* value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::wstring name_;
+    std::wstring old_;
+    bool hadValue_ = false;
+};
+
+// Records every shell file operation of the process (operation, both path
+// lists with their terminating empty entry, flags) and then, when runForReal,
+// lets the shell carry it out without its prompts; otherwise answers 0.
+struct RecordedFileOperation {
+    UINT operation;
+    std::wstring from;
+    std::wstring to;  // "<null>" when the record had no destination list
+    WORD flags;
+};
+
+class FileOperationRecorder {
+public:
+    explicit FileOperationRecorder(bool runForReal);
+    ~FileOperationRecorder();
+    FileOperationRecorder(const FileOperationRecorder&) = delete;
+    FileOperationRecorder& operator=(const FileOperationRecorder&) = delete;
+    const std::vector<RecordedFileOperation>& Operations() const { return operations_; }
+    void Clear() { operations_.clear(); }
+
+private:
+    static bool Hook(SHFILEOPSTRUCTW* operation, int* result, void* context);
+    bool runForReal_;
+    std::vector<RecordedFileOperation> operations_;
 };
 
 // Windows path of the built program (brevitex.exe).
