@@ -125,6 +125,23 @@ bool BufferedFile::Flush() {
     return true;
 }
 
+bool BufferedFile::SetEnd() {
+    if (!IsOpen() || !Flush() || failed) return false;
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(position);
+    if (!SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) || !SetEndOfFile(handle)) {
+        failed = true;
+        return false;
+    }
+    return true;
+}
+
+void BufferedFile::DiscardBuffer() {
+    dirty = false;
+    bufferPos = 0;
+    bufferEnd = 0;
+}
+
 bool BufferedFile::Close() {
     if (dirty) Flush();
     dirty = false;

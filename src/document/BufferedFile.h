@@ -25,6 +25,10 @@ public:
     // Returns the number of bytes accepted; fewer than length means a failure.
     uint32_t Write(const void* data, uint32_t length);
     bool Flush();
+    // Flushes and makes the end of what was written the end of the file.
+    bool SetEnd();
+    // Forgets bytes still in the buffer, so that closing writes nothing more.
+    void DiscardBuffer();
     // Flushes, frees the buffer and closes the handle. False when any write or
     // flush since Open failed, or closing failed. Harmless on a closed file.
     bool Close();

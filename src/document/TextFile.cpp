@@ -1,6 +1,6 @@
-// Loading a text file through a read-only mapping, and saving one through a
-// temporary file in the same folder that replaces the original only once every
-// byte has been written.
+// Loading a text file through a read-only mapping, and saving one: a new file
+// is created directly; an existing one is written in place, with a backup copy
+// that puts it back as it was when the save fails.
 #include "document/TextFile.h"
 
 #include <windows.h>
@@ -17,8 +17,6 @@ namespace {
 constexpr DWORD kReadAccess = GENERIC_READ;
 constexpr DWORD kReadWriteAccess = GENERIC_READ | GENERIC_WRITE;
 constexpr int kTempNameAttempts = 64;
-constexpr DWORD kRestorableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                        FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // A mapped read-only view of a file, unmapped on destruction.
 class MappedView {
@@ -41,34 +39,173 @@ private:
     void* view_ = nullptr;
 };
 
-// A new temporary file beside path, opened for writing into `file`; its name
-// comes back in `tempPath`.
-bool CreateTempBeside(const wchar_t* path, BufferedFile& file, WideString& tempPath) {
-    const wchar_t* slash = wcsrchr(path, L'\\');
-    const wchar_t* other = wcsrchr(path, L'/');
-    if (!slash || (other && other > slash)) slash = other;
-    int folderLength = slash ? static_cast<int>(slash - path) + 1 : 0;
+// A file handle closed on destruction.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() {
+        if (IsOpen()) CloseHandle(handle_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// Writes all bytes straight to the file at its file pointer, in calls the
+// platform can take.
+bool WriteRaw(HANDLE file, const unsigned char* bytes, uint64_t size) {
+    constexpr uint64_t kChunk = 64u << 20;
+    while (size > 0) {
+        DWORD length = static_cast<DWORD>(size < kChunk ? size : kChunk);
+        DWORD written = 0;
+        if (!WriteFile(file, bytes, length, &written, nullptr) || written != length) return false;
+        bytes += length;
+        size -= length;
+    }
+    return true;
+}
+
+// A new file with a temporary name in the folder (ending in a separator, or
+// empty for the current one), opened for writing; its name comes back in tempPath.
+HANDLE CreateTempIn(const WideString& folder, WideString& tempPath) {
     DWORD seed = GetTickCount() ^ (GetCurrentThreadId() << 16);
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
         wchar_t name[32];
         _snwprintf(name, 32, L"~bvx%08lX.tmp", static_cast<unsigned long>(seed + attempt * 7919u));
         name[31] = 0;
-        WideString candidate(path, folderLength);
-        if (!candidate.Append(name)) return false;
-        if (file.Open(candidate.c_str(), kReadWriteAccess, CREATE_NEW)) {
+        WideString candidate = folder;
+        if (!candidate.Append(name)) return INVALID_HANDLE_VALUE;
+        HANDLE file = CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
             tempPath = candidate;
-            return true;
+            return file;
         }
         DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return INVALID_HANDLE_VALUE;
     }
-    return false;
+    return INVALID_HANDLE_VALUE;
 }
+
+// The folder part of a path, with its final separator.
+WideString FolderOf(const wchar_t* path) {
+    const wchar_t* slash = wcsrchr(path, L'\\');
+    const wchar_t* other = wcsrchr(path, L'/');
+    if (!slash || (other && other > slash)) slash = other;
+    return WideString(path, slash ? static_cast<int>(slash - path) + 1 : 0);
+}
+
+// A copy of a file's bytes taken before the file is written over, so that a
+// failed save can put them back. The copy lives beside the file, or in the
+// temporary folder where the file's folder takes no new files; it is removed
+// on destruction unless a failed restore made it the only copy left.
+class Backup {
+public:
+    Backup() = default;
+    ~Backup() {
+        if (!path_.IsEmpty() && !keep_) DeleteFileW(path_.c_str());
+    }
+    Backup(const Backup&) = delete;
+    Backup& operator=(const Backup&) = delete;
+
+    // Copies the bytes of the open file that path names, beside it or, where
+    // that fails, in the temporary folder.
+    bool Make(const wchar_t* path, HANDLE original) {
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(original, &size) || size.QuadPart < 0) return false;
+        size_ = static_cast<uint64_t>(size.QuadPart);
+        if (size_ == 0) return true;
+        ULARGE_INTEGER mappingSize;
+        mappingSize.QuadPart = size_;
+        MappedView view(original, mappingSize);
+        if (!view.Bytes()) return false;
+        if (WriteCopy(FolderOf(path), view.Bytes())) return true;
+        wchar_t temp[MAX_PATH + 1];
+        DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+        return length > 0 && length <= MAX_PATH && WriteCopy(WideString(temp), view.Bytes());
+    }
+
+    // Writes the saved bytes back over the file and cuts it to their length.
+    bool RestoreInto(HANDLE original) {
+        LARGE_INTEGER start{};
+        if (!SetFilePointerEx(original, start, nullptr, FILE_BEGIN)) return Fail();
+        if (size_ > 0) {
+            FileHandle copy(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!copy.IsOpen()) return Fail();
+            ULARGE_INTEGER mappingSize;
+            mappingSize.QuadPart = size_;
+            MappedView view(copy.Get(), mappingSize);
+            if (!view.Bytes() || !WriteRaw(original, view.Bytes(), size_)) return Fail();
+        }
+        if (!SetEndOfFile(original) || !FlushFileBuffers(original)) return Fail();
+        return true;
+    }
+
+private:
+    bool WriteCopy(const WideString& folder, const unsigned char* bytes) {
+        WideString copyPath;
+        bool written = false;
+        {
+            FileHandle copy(CreateTempIn(folder, copyPath));
+            if (!copy.IsOpen()) return false;
+            written = WriteRaw(copy.Get(), bytes, size_);
+        }
+        if (written) {
+            path_ = copyPath;
+            return true;
+        }
+        DeleteFileW(copyPath.c_str());
+        return false;
+    }
+
+    bool Fail() {
+        keep_ = true;
+        return false;
+    }
+
+    WideString path_;
+    uint64_t size_ = 0;
+    bool keep_ = false;
+};
 
 bool WriteAll(BufferedFile& file, const ByteString& bytes) {
     if (bytes.IsEmpty()) return true;
     uint32_t length = static_cast<uint32_t>(bytes.Length());
     return file.Write(bytes.c_str(), length) == length;
+}
+
+// A file that does not exist yet is created with the bytes; a failure leaves no file.
+bool WriteNewFile(const wchar_t* path, const ByteString& bom, const ByteString& body) {
+    BufferedFile file;
+    if (!file.Open(path, kReadWriteAccess, CREATE_NEW)) return false;
+    bool written = WriteAll(file, bom) && WriteAll(file, body);
+    if (file.Close() && written) return true;
+    DeleteFileW(path);
+    return false;
+}
+
+// An existing file is written in place, so that it stays the same file with
+// its owner, permissions, links and streams; a file that may not be written
+// fails to open and nothing changes. Any failure once writing has begun puts
+// the backup's bytes back.
+bool OverwriteFile(const wchar_t* path, const ByteString& bom, const ByteString& body) {
+    BufferedFile file;
+    if (!file.Open(path, kReadWriteAccess, OPEN_EXISTING)) return false;
+    Backup backup;
+    if (!backup.Make(path, file.Handle())) return false;
+    bool written = WriteAll(file, bom) && WriteAll(file, body) && file.SetEnd() && FlushFileBuffers(file.Handle());
+    if (!written) {
+        file.DiscardBuffer();
+        backup.RestoreInto(file.Handle());
+        file.Close();
+        return false;
+    }
+    return file.Close();
 }
 
 }  // namespace
@@ -106,18 +243,9 @@ bool SaveTextFile(const wchar_t* path, const WideString& text, TextEncoding& enc
     ByteString body;
     if (!EncodeText(text, usedEncoding, usedBom, bom, body)) return false;
 
-    BufferedFile file;
-    WideString tempPath;
-    if (!CreateTempBeside(path, file, tempPath)) return false;
-    bool written = WriteAll(file, bom) && WriteAll(file, body);
-    bool closed = file.Close();
-    if (!written || !closed || !MoveFileExW(tempPath.c_str(), path, MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileW(tempPath.c_str());
-        return false;
-    }
-    if (originalAttributes != INVALID_FILE_ATTRIBUTES) {
-        SetFileAttributesW(path, originalAttributes & kRestorableAttributes);
-    }
+    bool saved = originalAttributes == INVALID_FILE_ATTRIBUTES ? WriteNewFile(path, bom, body)
+                                                                 : OverwriteFile(path, bom, body);
+    if (!saved) return false;
     encoding = usedEncoding;
     writeBom = usedBom;
     return true;

@@ -10,6 +10,7 @@
 #include "document/BufferedFile.h"
 #include "document/TextFile.h"
 #include "support/TestSupport.h"
+#include "support/UnixSide.h"
 
 using brevitex::BufferedFile;
 using brevitex::LoadTextFile;
@@ -17,7 +18,11 @@ using brevitex::SaveTextFile;
 using brevitex::TextEncoding;
 using brevitex::WideString;
 using testsupport::ReadBytes;
+using testsupport::RunUnix;
+using testsupport::ShellQuote;
 using testsupport::TempDir;
+using testsupport::UnixIsRoot;
+using testsupport::UnixPath;
 using testsupport::WriteBytes;
 
 namespace {
@@ -105,6 +110,59 @@ Loaded Load(const std::wstring& path, TextEncoding requested = TextEncoding::Aut
 bool Save(const std::wstring& path, const std::wstring& text, TextEncoding encoding, bool writeBom) {
     WideString source(text.data(), static_cast<int>(text.size()));
     return SaveTextFile(path.c_str(), source, encoding, writeBom);
+}
+
+// A file's Unix path, quoted for the shell.
+std::string Quoted(const std::wstring& path) { return ShellQuote(UnixPath(path)); }
+
+// A Unix command run again on destruction to undo a condition a test set up.
+class UnixUndo {
+public:
+    ~UnixUndo() {
+        if (!command_.empty()) RunUnix(command_);
+    }
+    void Set(const std::string& command) { command_ = command; }
+
+private:
+    std::string command_;
+};
+
+bool CanOpenForWriting(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+bool CanCreateIn(const std::wstring& folder) {
+    std::wstring probe = folder + L"\\probe.tmp";
+    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    DeleteFileW(probe.c_str());
+    return true;
+}
+
+// Mode, owner, link count and inode of a file as the Unix side sees them.
+std::string UnixIdentity(const std::wstring& path) {
+    std::string identity;
+    EXPECT_TRUE(RunUnix("stat -c '%a %u %h %i' " + Quoted(path), &identity));
+    return identity;
+}
+
+struct FileIdentity {
+    DWORD links;
+    uint64_t index;
+};
+
+FileIdentity WindowsIdentity(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    EXPECT_TRUE(GetFileInformationByHandle(file, &info));
+    CloseHandle(file);
+    return {info.nNumberOfLinks, (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
 }
 
 }  // namespace
@@ -244,6 +302,18 @@ TEST(TextFileTest, FailedSaveLeavesTheOriginalIntact) {
         EXPECT_EQ(ReadFileBytes(path), original) << c.name;
         EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::wstring>{L"keep.txt"}) << c.name;
     }
+    // A failure in the middle of writing over a longer original puts every byte back.
+    std::string longOriginal;
+    for (int i = 0; i < 30000; ++i) longOriginal += static_cast<char>('a' + i % 26);
+    ASSERT_TRUE(WriteBytes(path, longOriginal));
+    {
+        WriteSpy spy(12000);
+        EXPECT_FALSE(Save(path, std::wstring(20000, L'z'), TextEncoding::Utf8, false));
+    }
+    EXPECT_EQ(ReadFileBytes(path), longOriginal);
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::wstring>{L"keep.txt"});
+    ASSERT_TRUE(WriteBytes(path, original));
+
     // A new file that fails is not created at all.
     {
         WriteSpy spy(10);
@@ -288,4 +358,99 @@ TEST(BufferedFileTest, ReportsEveryFailureAndClosesCleanly) {
     ASSERT_TRUE(file.Open(path.c_str(), GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS));
     EXPECT_FALSE(file.Failed());
     EXPECT_TRUE(file.Close());
+}
+
+TEST(TextFileTest, SaveKeepsTheFileItsModeOwnerAndLinks) {
+    TempDir dir;
+    std::wstring path = dir.File(L"private.txt");
+    std::wstring link = dir.File(L"link.txt");
+    ASSERT_TRUE(WriteBytes(path, "secret\n"));
+    if (UnixPath(path).empty()) GTEST_SKIP() << "no Unix side: modes, owners and links are checked under Wine";
+    // Root can give the file another owner; anyone else keeps their own.
+    std::string owner = UnixIsRoot() ? " && chown 65534 " + Quoted(path) : "";
+    ASSERT_TRUE(RunUnix("chmod 0600 " + Quoted(path) + owner + " && ln " + Quoted(path) + " " + Quoted(link)));
+    const std::string before = UnixIdentity(path);
+    ASSERT_EQ(before.substr(0, 6), "600 " + std::string(owner.empty() ? "" : "65"));
+
+    ASSERT_TRUE(Save(path, L"changed", TextEncoding::Utf8, false));
+    EXPECT_EQ(UnixIdentity(path), before) << "mode, owner, links and inode";
+    EXPECT_EQ(ReadFileBytes(link), "changed") << "the hard link sees the new text";
+    FileIdentity a = WindowsIdentity(path);
+    FileIdentity b = WindowsIdentity(link);
+    EXPECT_EQ(a.links, 2u);
+    EXPECT_EQ(a.index, b.index);
+
+    // The execute bit stays as well.
+    ASSERT_TRUE(RunUnix("chmod 0755 " + Quoted(path)));
+    ASSERT_TRUE(Save(path, L"#!/bin/sh\n", TextEncoding::Utf8, false));
+    EXPECT_EQ(UnixIdentity(path).substr(0, 4), "755 ");
+}
+
+TEST(TextFileTest, SaveRefusesAFileThatMayNotBeWritten) {
+    TempDir dir;
+    std::wstring path = dir.File(L"theirs.txt");
+    const std::string original = "someone else's\n";
+    ASSERT_TRUE(WriteBytes(path, original));
+    if (UnixPath(path).empty()) GTEST_SKIP() << "no Unix side: file modes are set up under Wine";
+    // Another user's file, writable by its owner only; a user who owns it
+    // cannot give it away, so takes write permission away instead.
+    bool root = UnixIsRoot();
+    ASSERT_TRUE(RunUnix(root ? "chown 65534 " + Quoted(path) + " && chmod 0644 " + Quoted(path)
+                             : "chmod 0444 " + Quoted(path)));
+    UnixUndo undo;
+    if (CanOpenForWriting(path)) {
+        // Modes do not stop root; an immutable file stops everyone.
+        if (RunUnix("chattr +i " + Quoted(path))) undo.Set("chattr -i " + Quoted(path));
+        if (CanOpenForWriting(path)) GTEST_SKIP() << "cannot make a file this user may not write";
+    }
+    EXPECT_FALSE(Save(path, L"overwritten", TextEncoding::Utf8, false));
+    EXPECT_EQ(ReadFileBytes(path), original);
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::wstring>{L"theirs.txt"});
+}
+
+TEST(TextFileTest, SavesInPlaceWhereTheFolderTakesNoNewFiles) {
+    TempDir dir;
+    std::wstring folder = dir.File(L"locked");
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    std::wstring path = folder + L"\\doc.txt";
+    ASSERT_TRUE(WriteBytes(path, "before\n"));
+    if (UnixPath(path).empty()) GTEST_SKIP() << "no Unix side: folder modes are set up under Wine";
+    UnixUndo undo;
+    if (UnixIsRoot()) {
+        // Modes do not stop root; an immutable folder takes no new files from anyone.
+        if (RunUnix("chattr +i " + Quoted(folder))) undo.Set("chattr -i " + Quoted(folder));
+    } else if (RunUnix("chmod 0555 " + Quoted(folder))) {
+        undo.Set("chmod 0755 " + Quoted(folder));
+    }
+    if (CanCreateIn(folder)) GTEST_SKIP() << "cannot make a folder this user may not add files to";
+    ASSERT_TRUE(Save(path, L"after\n", TextEncoding::Utf8, false));
+    EXPECT_EQ(ReadFileBytes(path), "after\n");
+    EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"doc.txt"});
+}
+
+TEST(TextFileTest, FullStorageLeavesTheOriginalByteIdentical) {
+    TempDir dir;
+    std::wstring folder = dir.File(L"small");
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    if (UnixPath(folder).empty()) GTEST_SKIP() << "no Unix side: the small file system is mounted under Wine";
+    if (!RunUnix("mount -t tmpfs -o size=256k tmpfs " + Quoted(folder))) {
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root or CAP_SYS_ADMIN)";
+    }
+    UnixUndo unmount;
+    unmount.Set("umount " + Quoted(folder));
+    std::wstring path = folder + L"\\doc.txt";
+    const std::wstring tooLong(1 << 20, L'x');
+    // With room for a backup beside the file, and without (it goes to the temporary folder).
+    for (size_t size : {size_t{40000}, size_t{160000}}) {
+        std::string original;
+        for (size_t i = 0; i < size; ++i) original += static_cast<char>('A' + i % 23);
+        ASSERT_TRUE(WriteBytes(path, original)) << size;
+        EXPECT_FALSE(Save(path, tooLong, TextEncoding::Utf8, false)) << size;
+        EXPECT_EQ(ReadFileBytes(path), original) << size;
+        EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"doc.txt"}) << size;
+    }
+    // A text that fits is saved even when its backup must go elsewhere.
+    EXPECT_TRUE(Save(path, L"fits", TextEncoding::Utf8, false));
+    EXPECT_EQ(ReadFileBytes(path), "fits");
+    EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"doc.txt"});
 }
