@@ -29,6 +29,19 @@ ensure_packages() {
     as_root apt-get update -qq
     DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
+  ensure_locale
+}
+
+# The tests and the benchmark run Wine under zh_CN.UTF-8: without that locale
+# Wine falls back to ASCII file names and cannot create Chinese ones.
+ensure_locale() {
+  locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' && return 0
+  dpkg-query -W -f='${Status}' locales 2>/dev/null | grep -q 'install ok installed' || {
+    as_root apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends locales
+  }
+  echo "Generating locale zh_CN.UTF-8"
+  as_root localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 }
 
 # Configures (once) and builds the program, the tests and the benchmark.

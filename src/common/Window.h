@@ -38,6 +38,9 @@ struct MessageMapEntry {
 #define BX_COMMAND_CODE(id, code, fn) {WM_COMMAND, static_cast<UINT>(id), static_cast<UINT>(code), &Self::fn}
 #define BX_ANY_COMMAND(fn) {WM_COMMAND, ::brevitex::kAnyId, ::brevitex::kAnyCode, &Self::fn}
 #define BX_NOTIFY(id, code, fn) {WM_NOTIFY, static_cast<UINT>(id), static_cast<UINT>(code), &Self::fn}
+// A notification of the control itself, reflected back to it by its parent.
+#define BX_REFLECTED_NOTIFY(code, fn) \
+    {::brevitex::kReflectBase + WM_NOTIFY, ::brevitex::kAnyId, static_cast<UINT>(code), &Self::fn}
 
 // Runs the first matching entries of a map in order until one consumes the message.
 template <class T, size_t N>
@@ -48,7 +51,7 @@ bool RouteMessage(T* self, const MessageMapEntry<T> (&map)[N], UINT message, WPA
     if (message == WM_COMMAND) {
         id = LOWORD(wParam);
         code = HIWORD(wParam);
-    } else if (message == WM_NOTIFY && lParam) {
+    } else if ((message == WM_NOTIFY || message == kReflectBase + WM_NOTIFY) && lParam) {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         id = static_cast<UINT>(header->idFrom);
         code = header->code;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 namespace brevitex {
 
@@ -228,5 +229,77 @@ LRESULT DeviceHandleSettingChange(HWND window, WPARAM wParam, LPARAM lParam, Act
 // Hands a Back key (from WM_HOTKEY) to the focused edit box, which deletes the
 // character before the caret.
 void DeviceSendBackToFocusWindow(UINT message, WPARAM wParam, LPARAM lParam);
+
+// ---- File change notifications ----------------------------------------------
+
+// Posted to a registered window for each change in its folder; lParam is a
+// FileChangeNotify the receiver hands back with DeviceChangeNotifyFree.
+inline constexpr UINT WM_FILECHANGEINFO = 0x8101;
+
+// Events (a registration's mask is an OR of them).
+inline constexpr LONG kChangeRenameItem = 0x1;
+inline constexpr LONG kChangeCreate = 0x2;
+inline constexpr LONG kChangeDelete = 0x4;
+inline constexpr LONG kChangeMakeFolder = 0x8;
+inline constexpr LONG kChangeRemoveFolder = 0x10;
+inline constexpr LONG kChangeUpdateFolder = 0x1000;
+inline constexpr LONG kChangeUpdateItem = 0x2000;
+inline constexpr LONG kChangeUpdateImage = 0x8000;
+inline constexpr LONG kChangeRenameFolder = 0x20000;
+
+// FileChangeInfo::flags: item1 and item2 are paths.
+inline constexpr ULONG kChangeItemsArePaths = 1;
+
+struct FileChangeInfo {
+    DWORD size;             // sizeof(FileChangeInfo)
+    LONG event;             // one kChange... event
+    ULONG flags;            // kChangeItemsArePaths
+    const wchar_t* item1;   // the path changed (the old path of a rename)
+    const wchar_t* item2;   // the new path of a rename, else null
+    DWORD attributes;       // of the item as it is now (0 when it is gone)
+    FILETIME modified;      // last-write time, UTC
+    ULONG fileSize;         // low 32 bits of the size
+};
+
+struct FileChangeNotify {
+    DWORD refCount;
+    FileChangeInfo info;
+};
+
+// An opaque registration.
+using ChangeWatch = struct ChangeWatchRecord*;
+
+// Watches one folder (and its subfolders when recursive) for the events of
+// eventMask; each change is posted to window as WM_FILECHANGEINFO with its
+// paths built from folder as given. A change that cannot be described exactly
+// (the watcher's buffer overflowed, a deletion of unknown kind) arrives as
+// kChangeUpdateFolder for folder, so no change is lost. Null when the folder
+// cannot be watched.
+ChangeWatch DeviceChangeNotifyRegister(HWND window, const wchar_t* folder, LONG eventMask, bool recursive);
+
+// Ends a registration. Called on the window's thread, it also takes that
+// registration's notifications still waiting in the window's queue out and
+// frees them: once it returns none reaches the window. Notifications of a
+// window destroyed without deregistering are freed by the service.
+bool DeviceChangeNotifyDeregister(ChangeWatch watch);
+
+// Releases a delivered notification; unknown or already released blocks are ignored.
+void DeviceChangeNotifyFree(FileChangeNotify* notify);
+
+// Notifications posted and not yet freed, in the whole process (tests).
+int DeviceChangeNotifyOutstanding();
+
+// ---- System icons and file types --------------------------------------------
+
+// The platform's shared system icon list (small or large icons); owned by the
+// system, never destroyed by the caller.
+HIMAGELIST DeviceSystemImageList(bool large);
+
+// The small system icon index of a file or folder; 0 when unknown.
+int DeviceFileIconIndex(const wchar_t* path);
+
+// The shell's type name of a file or folder ("文本文档"), cut to the buffer;
+// false (buffer empty) when there is none.
+bool DeviceFileTypeName(const wchar_t* path, wchar_t* buffer, UINT capacity);
 
 }  // namespace brevitex

@@ -101,3 +101,11 @@
 #define IDS_NAME_TOO_LONG       32812
 #define IDS_SAVE_AS             57604
 // ---- end of the file browser dialog's ids -----------------------------------
+
+// ---- File list and folder tree ----------------------------------------------
+#define IDS_COLUMN_NAME         32795
+#define IDS_COLUMN_SIZE         32796
+#define IDS_COLUMN_MODIFIED     32797
+#define IDS_COLUMN_TYPE         32798
+#define IDS_MY_DEVICE           32800
+// ---- end of the file list's ids ----------------------------------------------

@@ -1,0 +1,524 @@
+// FileListView: enumeration and reload, the extension filter, display on
+// demand, column sorting, in-place rename and the change notifications.
+#include "filebrowser/FileListView.h"
+
+#include <cwchar>
+#include <map>
+#include <new>
+#include <string>
+
+#include "filebrowser/FolderTreeView.h"
+#include "resources/resource.h"
+
+namespace brevitex {
+
+namespace {
+
+struct ColumnSpec {
+    UINT caption;
+    int format;
+    int width;
+};
+
+constexpr ColumnSpec kColumns[] = {
+    {IDS_COLUMN_NAME, LVCFMT_LEFT, 140},
+    {IDS_COLUMN_SIZE, LVCFMT_RIGHT, 40},
+    {IDS_COLUMN_MODIFIED, LVCFMT_LEFT, 110},
+    {IDS_COLUMN_TYPE, LVCFMT_LEFT, 100},
+};
+constexpr int kColumnCount = 4;
+
+// The shell's type names by lower-case extension ("<folder>" for folders):
+// the name depends only on that, and a reload sizes the type column from
+// every item, so each extension is asked for once.
+class TypeNames {
+public:
+    WideString Of(const FileEntry& entry);
+
+private:
+    std::map<std::wstring, std::wstring> byKey_;
+};
+
+WideString TypeNames::Of(const FileEntry& entry) {
+    std::wstring key = L"<folder>";
+    if (!entry.IsFolder()) {
+        const wchar_t* dot = wcsrchr(entry.name, L'.');
+        key = dot ? dot : L"";
+        if (!key.empty()) CharLowerBuffW(key.data(), static_cast<DWORD>(key.size()));
+    }
+    auto found = byKey_.find(key);
+    if (found != byKey_.end()) return WideString(found->second.c_str());
+    wchar_t name[80] = {};
+    DeviceFileTypeName(entry.FullPath(), name, 80);
+    byKey_.emplace(key, name);
+    return WideString(name);
+}
+
+TypeNames& SharedTypeNames() {
+    thread_local TypeNames names;
+    return names;
+}
+
+void CopyOut(const wchar_t* text, wchar_t* buffer, int capacity) {
+    if (!buffer || capacity <= 0) return;
+    lstrcpynW(buffer, text ? text : L"", capacity);
+}
+
+bool FormatSize(const FileEntry& entry, WideString& text) {
+    if (entry.size > 1024) return text.Format(L"%uK", entry.size / 1024);
+    if (!entry.IsFolder()) return text.Format(L"%uB", entry.size);
+    text.Empty();
+    return true;
+}
+
+bool FormatModified(const FileEntry& entry, WideString& text) {
+    FILETIME local;
+    SYSTEMTIME time;
+    if (!FileTimeToLocalFileTime(&entry.modified, &local) || !FileTimeToSystemTime(&local, &time)) {
+        text.Empty();
+        return false;
+    }
+    return text.Format(L"%d-%02d-%02d %02d:%02d", time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute);
+}
+
+int CompareFileTimes(const FILETIME& a, const FILETIME& b) {
+    return static_cast<int>(CompareFileTime(&a, &b));
+}
+
+int CALLBACK CompareEntries(LPARAM first, LPARAM second, LPARAM column) {
+    const auto* a = reinterpret_cast<const FileEntry*>(first);
+    const auto* b = reinterpret_cast<const FileEntry*>(second);
+    if (!a || !b) return a ? 1 : (b ? -1 : 0);
+    switch (column) {
+    case 1:
+        return a->size < b->size ? -1 : (a->size > b->size ? 1 : 0);
+    case 2:
+        return CompareFileTimes(a->modified, b->modified);
+    case 3:
+        return CompareNoCase(SharedTypeNames().Of(*a), SharedTypeNames().Of(*b));
+    default:
+        if (a->IsFolder() != b->IsFolder()) return a->IsFolder() ? -1 : 1;
+        return CompareNoCase(a->name, b->name);
+    }
+}
+
+bool IsDotEntry(const wchar_t* name) { return wcscmp(name, L".") == 0 || wcscmp(name, L"..") == 0; }
+
+// A find record for a change notification's item; false when the name does
+// not fit the record's name field.
+bool FindDataFrom(const FileChangeInfo& info, const wchar_t* name, WIN32_FIND_DATAW& found) {
+    size_t length = wcslen(name);
+    if (length == 0 || length >= MAX_PATH) return false;
+    found = WIN32_FIND_DATAW{};
+    found.dwFileAttributes = info.attributes;
+    found.ftLastWriteTime = info.modified;
+    found.nFileSizeLow = info.fileSize;
+    wmemcpy(found.cFileName, name, length + 1);
+    return true;
+}
+
+}  // namespace
+
+FileListView::~FileListView() { StopWatching(); }
+
+bool FileListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    static const MessageMapEntry<Self> kMap[] = {
+        BX_MESSAGE(FLM_REFRESH, OnRefresh),
+        BX_MESSAGE(FLM_SETFOLDER, OnSetFolder),
+        BX_MESSAGE(WM_FILECHANGEINFO, OnFileChange),
+        BX_MESSAGE(WM_DESTROY, OnDestroy),
+        BX_NOTIFY(kAnyId, HDN_ITEMCLICKW, OnHeaderClick),
+        BX_NOTIFY(kAnyId, HDN_ITEMCLICKA, OnHeaderClick),
+        BX_REFLECTED_NOTIFY(LVN_GETDISPINFOW, OnGetDispInfo),
+        BX_REFLECTED_NOTIFY(LVN_DELETEITEM, OnDeleteItem),
+        BX_REFLECTED_NOTIFY(LVN_BEGINLABELEDITW, OnBeginLabelEdit),
+        BX_REFLECTED_NOTIFY(LVN_ENDLABELEDITW, OnEndLabelEdit),
+    };
+    return RouteMessage(this, kMap, message, wParam, lParam, result);
+}
+
+bool FileListView::Initialize() {
+    if (!hwnd_) return false;
+    largeIcons_ = DeviceSystemImageList(true);
+    smallIcons_ = DeviceSystemImageList(false);
+    LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, style | WS_CLIPCHILDREN | LVS_AUTOARRANGE | LVS_SHAREIMAGELISTS);
+    ListView_SetImageList(hwnd_, largeIcons_, LVSIL_NORMAL);
+    ListView_SetImageList(hwnd_, smallIcons_, LVSIL_SMALL);
+    for (int i = 0; i < kColumnCount; ++i) {
+        WideString caption;
+        caption.Load(kColumns[i].caption);
+        LVCOLUMNW column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = kColumns[i].format;
+        column.cx = kColumns[i].width;
+        column.pszText = const_cast<wchar_t*>(caption.c_str());
+        column.iSubItem = i;
+        if (ListView_InsertColumn(hwnd_, i, &column) < 0) return false;
+    }
+    header_ = ListView_GetHeader(hwnd_);
+    return true;
+}
+
+void FileListView::SetFilter(const wchar_t* patterns) {
+    WideString filter(patterns);
+    if (!filter.IsEmpty()) {
+        if (wcsncmp(filter, L"*.*", 3) == 0) {
+            filter.Empty();
+        } else if (filter.Append(L",")) {
+            wchar_t* text = filter.GetBuffer(filter.Length());
+            if (text) {
+                CharLowerBuffW(text, static_cast<DWORD>(filter.Length()));
+                filter.ReleaseBuffer(filter.Length());
+            }
+        }
+    }
+    if (filter == filter_) return;
+    filter_ = filter;
+    if (hwnd_) Reload();
+}
+
+bool FileListView::MatchesFilter(const wchar_t* name) const {
+    if (filter_.IsEmpty()) return true;
+    const wchar_t* dot = name ? wcsrchr(name, L'.') : nullptr;
+    if (!dot) return false;
+    WideString key(dot);
+    if (!key.Append(L",")) return false;
+    wchar_t* text = key.GetBuffer(key.Length());
+    if (!text) return false;
+    CharLowerBuffW(text, static_cast<DWORD>(key.Length()));
+    key.ReleaseBuffer(key.Length());
+    return wcsstr(filter_, key) != nullptr;
+}
+
+FileEntry* FileListView::EntryAt(int index) const {
+    if (!hwnd_ || index < 0) return nullptr;
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    if (!ListView_GetItem(hwnd_, &item)) return nullptr;
+    return reinterpret_cast<FileEntry*>(item.lParam);
+}
+
+WideString FileListView::FullPathOf(int index) const {
+    if (!hwnd_) return WideString();
+    if (index == -1) {
+        UINT which = ListView_GetSelectedCount(hwnd_) >= 2 ? LVNI_FOCUSED : LVNI_SELECTED;
+        index = ListView_GetNextItem(hwnd_, -1, which);
+    }
+    const FileEntry* entry = EntryAt(index);
+    return entry ? entry->FullPath() : WideString();
+}
+
+WideString FileListView::ItemText(int index) const {
+    WideString text;
+    if (!hwnd_ || index < 0) return text;
+    for (int size = 256; size > 0 && size <= (1 << 24); size *= 2) {
+        wchar_t* buffer = text.GetBuffer(size);
+        if (!buffer) return WideString();
+        LVITEMW item{};
+        item.iSubItem = 0;
+        item.pszText = buffer;
+        item.cchTextMax = size;
+        int length = static_cast<int>(SendMessageW(hwnd_, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(&item)));
+        text.ReleaseBuffer(length < size ? length : size - 1);
+        if (length < size - 1) break;
+    }
+    return text;
+}
+
+const wchar_t* FileListView::InsideFolder(const wchar_t* path) const {
+    int length = folder_.Length();
+    if (!path || length == 0 || !StartsWithNoCase(path, folder_, length)) return nullptr;
+    const wchar_t* rest = path + length;
+    // "\a\bc" is not inside "\a\b": the folder part must end at a '\'.
+    if (*rest == L'\\') return rest + 1;
+    if (folder_[length - 1] == L'\\') return rest;
+    return *rest ? nullptr : rest;
+}
+
+int FileListView::FindItem(const wchar_t* nameOrPath) const {
+    if (!hwnd_ || !nameOrPath || !*nameOrPath) return -1;
+    const wchar_t* name = nameOrPath;
+    // A name holds no '\': anything that does is a full path (device or drive).
+    if (wcschr(nameOrPath, L'\\')) {
+        name = InsideFolder(nameOrPath);
+        if (!name || !*name) return -1;
+    }
+    int count = ListView_GetItemCount(hwnd_);
+    for (int i = 0; i < count; ++i) {
+        const FileEntry* entry = EntryAt(i);
+        if (entry && EqualNoCase(entry->name, name)) return i;
+    }
+    return -1;
+}
+
+bool FileListView::TreeItemLinked() const { return tree_ && treeItem_ && treeItem_ != TVI_ROOT; }
+
+int FileListView::AddEntry(const WIN32_FIND_DATAW& found, bool reloading) {
+    bool isFolder = (found.dwFileAttributes & kAttributeFolder) != 0;
+    if (!isFolder && !MatchesFilter(found.cFileName)) return -1;
+    auto* entry = new (std::nothrow) FileEntry(folder_, found);
+    if (!entry) return -1;
+    if (reloading && isFolder && TreeItemLinked() && !TreeItemExpandedOnce(tree_, treeItem_)) {
+        SendMessageW(tree_, FTM_INSERTCHILD, reinterpret_cast<WPARAM>(treeItem_), reinterpret_cast<LPARAM>(entry));
+    }
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = ListView_GetItemCount(hwnd_);
+    item.pszText = LPSTR_TEXTCALLBACKW;
+    item.iImage = I_IMAGECALLBACK;
+    item.lParam = reinterpret_cast<LPARAM>(entry);
+    int index = ListView_InsertItem(hwnd_, &item);
+    if (index < 0) delete entry;
+    return index;
+}
+
+void FileListView::Reload() {
+    HCURSOR cursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(hwnd_);
+    // No folder is shown before the first FLM_SETFOLDER: nothing to list.
+    if (!folder_.IsEmpty()) {
+        WideString pattern = FolderWithSlash();
+        WIN32_FIND_DATAW found;
+        HANDLE search = pattern.Append(L"*.*") ? FindFirstFileW(pattern, &found) : INVALID_HANDLE_VALUE;
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                if (!IsDotEntry(found.cFileName)) AddEntry(found, true);
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        if (TreeItemLinked()) {
+            MarkTreeItemExpandedOnce(tree_, treeItem_);
+            SendMessageW(tree_, FTM_SORTCHILDREN, reinterpret_cast<WPARAM>(treeItem_), 0);
+        }
+    }
+    SortByColumn(0);
+    for (int column = kColumnCount - 1; column >= 0; --column) {
+        ListView_SetColumnWidth(hwnd_, column, LVSCW_AUTOSIZE_USEHEADER);
+    }
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    ListView_EnsureVisible(hwnd_, 0, FALSE);
+    SetCursor(cursor);
+}
+
+void FileListView::SortByColumn(int column) {
+    ListView_SortItems(hwnd_, CompareEntries, column);
+}
+
+void FileListView::StopWatching() {
+    if (!watch_) return;
+    DeviceChangeNotifyDeregister(watch_);
+    watch_ = nullptr;
+}
+
+bool FileListView::OnRefresh(WPARAM, LPARAM, LRESULT& result) {
+    Reload();
+    result = 0;
+    return true;
+}
+
+bool FileListView::OnSetFolder(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    const auto* path = reinterpret_cast<const wchar_t*>(lParam);
+    if (!path) return true;
+    StopWatching();
+    folder_ = path;
+    treeItem_ = reinterpret_cast<HTREEITEM>(wParam);
+    Reload();
+    watch_ = DeviceChangeNotifyRegister(hwnd_, folder_, kFileListEvents, false);
+    result = 1;
+    return true;
+}
+
+bool FileListView::OnDestroy(WPARAM, LPARAM, LRESULT&) {
+    StopWatching();
+    // The entries go with the items even when the parent reflects nothing back.
+    int count = ListView_GetItemCount(hwnd_);
+    for (int i = 0; i < count; ++i) {
+        FileEntry* entry = EntryAt(i);
+        if (!entry) continue;
+        LVITEMW item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = i;
+        item.lParam = 0;
+        ListView_SetItem(hwnd_, &item);
+        delete entry;
+    }
+    return false;
+}
+
+bool FileListView::OnHeaderClick(WPARAM, LPARAM lParam, LRESULT& result) {
+    const auto* header = reinterpret_cast<const NMHEADERW*>(lParam);
+    if (header->hdr.hwndFrom != header_ || header->iItem < 0 || header->iItem >= kColumnCount) return false;
+    SortByColumn(header->iItem);
+    result = 0;
+    return true;
+}
+
+bool FileListView::OnGetDispInfo(WPARAM, LPARAM lParam, LRESULT& result) {
+    auto* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
+    LVITEMW& item = info->item;
+    const FileEntry* entry = item.lParam ? reinterpret_cast<const FileEntry*>(item.lParam) : EntryAt(item.iItem);
+    if (!entry) return false;
+    if (item.mask & LVIF_IMAGE) item.iImage = DeviceFileIconIndex(entry->FullPath());
+    if (item.mask & LVIF_TEXT) {
+        WideString text;
+        switch (item.iSubItem) {
+        case 0:
+            text = entry->name;
+            break;
+        case 1:
+            FormatSize(*entry, text);
+            break;
+        case 2:
+            FormatModified(*entry, text);
+            break;
+        case 3:
+            text = SharedTypeNames().Of(*entry);
+            break;
+        }
+        CopyOut(text, item.pszText, item.cchTextMax);
+    }
+    item.mask |= LVIF_DI_SETITEM;
+    result = 0;
+    return true;
+}
+
+bool FileListView::OnDeleteItem(WPARAM, LPARAM lParam, LRESULT& result) {
+    const auto* view = reinterpret_cast<const NMLISTVIEW*>(lParam);
+    delete reinterpret_cast<FileEntry*>(view->lParam);
+    result = 0;
+    return true;
+}
+
+bool FileListView::OnBeginLabelEdit(WPARAM, LPARAM lParam, LRESULT& result) {
+    const auto* info = reinterpret_cast<const NMLVDISPINFOW*>(lParam);
+    const FileEntry* entry = EntryAt(info->item.iItem);
+    result = (!entry || (entry->attributes & (kAttributeSystem | kAttributeInRom))) ? TRUE : FALSE;
+    return true;
+}
+
+bool FileListView::OnEndLabelEdit(WPARAM, LPARAM lParam, LRESULT& result) {
+    const auto* info = reinterpret_cast<const NMLVDISPINFOW*>(lParam);
+    result = FALSE;
+    FileEntry* entry = EntryAt(info->item.iItem);
+    const wchar_t* text = info->item.pszText;
+    if (!entry || !text || !*text) return true;
+    // A new name, not a path: a '\' or '/' would move the entry elsewhere.
+    if (wcspbrk(text, L"\\/")) return true;
+    WideString from = entry->FullPath();
+    WideString to = FolderWithSlash();
+    if (from.IsEmpty() || !to.Append(text)) return true;
+    if (!MoveFileW(from, to)) return true;
+    entry->name = text;
+    result = TRUE;
+    return true;
+}
+
+void FileListView::RemoveTreeItem(const wchar_t* path) {
+    if (!tree_) return;
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree_, FTM_FINDITEM, 0, reinterpret_cast<LPARAM>(path)));
+    if (item) TreeView_DeleteItem(tree_, item);
+}
+
+void FileListView::ApplyRemoved(const wchar_t* path) {
+    RemoveTreeItem(path);
+    int index = FindItem(path);
+    if (index >= 0) ListView_DeleteItem(hwnd_, index);
+}
+
+bool FileListView::ApplyCreated(const FileChangeInfo& info, const wchar_t* path) {
+    const wchar_t* name = InsideFolder(path);
+    if (!name || !*name || wcschr(name, L'\\')) return false;
+    int index = FindItem(name);
+    if (index < 0) {
+        WIN32_FIND_DATAW found;
+        if (!FindDataFrom(info, name, found)) return false;
+        index = AddEntry(found, false);
+        if (index < 0) return false;
+    }
+    const FileEntry* entry = EntryAt(index);
+    if (tree_ && entry && entry->IsFolder()) {
+        HTREEITEM selected = TreeView_GetSelection(tree_);
+        if (selected) {
+            TreeView_Expand(tree_, selected, TVE_EXPAND);
+            if (!SendMessageW(tree_, FTM_FINDITEM, reinterpret_cast<WPARAM>(selected),
+                              reinterpret_cast<LPARAM>(entry->name.c_str()))) {
+                SendMessageW(tree_, FTM_INSERTCHILD, reinterpret_cast<WPARAM>(selected),
+                             reinterpret_cast<LPARAM>(entry));
+                SendMessageW(tree_, FTM_SORTCHILDREN, reinterpret_cast<WPARAM>(selected), 0);
+            }
+        }
+    }
+    return true;
+}
+
+bool FileListView::OnFileChange(WPARAM, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    auto* notify = reinterpret_cast<FileChangeNotify*>(lParam);
+    if (!notify) return true;
+    // Copied and released first: handling may switch folders, which ends the
+    // registration and releases what it still holds.
+    FileChangeInfo info = notify->info;
+    WideString item1(info.item1);
+    WideString item2(info.item2);
+    DeviceChangeNotifyFree(notify);
+    info.item1 = item1;
+    info.item2 = item2.IsEmpty() ? nullptr : item2.c_str();
+
+    bool handled = false;
+    if (info.flags & kChangeItemsArePaths) {
+        switch (info.event) {
+        case kChangeRenameItem:
+        case kChangeRenameFolder:
+            ApplyRemoved(item1);
+            handled = item2.IsEmpty() ? true : ApplyCreated(info, item2);
+            break;
+        case kChangeCreate:
+        case kChangeMakeFolder:
+            handled = ApplyCreated(info, item1);
+            break;
+        case kChangeDelete:
+        case kChangeRemoveFolder:
+            ApplyRemoved(item1);
+            handled = true;
+            break;
+        case kChangeUpdateFolder:
+            if (EqualNoCase(item1, folder_)) PostMessageW(hwnd_, FLM_REFRESH, 1, 0);
+            handled = true;
+            break;
+        case kChangeUpdateItem:
+        case kChangeUpdateImage:
+            RefreshItem(info, item1);
+            handled = true;
+            break;
+        default:
+            break;
+        }
+    }
+    if (!handled) PostMessageW(hwnd_, FLM_REFRESH, 1, 0);
+    return true;
+}
+
+void FileListView::RefreshItem(const FileChangeInfo& info, const wchar_t* path) {
+    int index = FindItem(path);
+    FileEntry* entry = EntryAt(index);
+    if (!entry) return;
+    // What the change left: the size and time shown are asked for again.
+    if (info.attributes) {
+        entry->attributes = info.attributes;
+        entry->size = info.fileSize;
+        entry->modified = info.modified;
+    }
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = index;
+    item.pszText = LPSTR_TEXTCALLBACKW;
+    item.iImage = I_IMAGECALLBACK;
+    ListView_SetItem(hwnd_, &item);
+    item.mask = LVIF_TEXT;
+    for (item.iSubItem = 1; item.iSubItem < kColumnCount; ++item.iSubItem) ListView_SetItem(hwnd_, &item);
+}
+
+}  // namespace brevitex

@@ -1,0 +1,111 @@
+// FileListView: a list-view control made a live view of one folder. It lists
+// the folder's subfolders and the files that match an extension filter with
+// name, size, time and type, sorts by a clicked column, renames in place and
+// follows the folder's changes through the device's change notifications.
+// It tells a linked FolderTreeView about the subfolders it finds.
+//
+// The owner attaches it to a list-view control, calls Initialize, and
+// reflects the list's notifications back to it (kReflectBase + WM_NOTIFY),
+// as DialogBase does for every notification it does not handle.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "common/WideString.h"
+#include "common/Window.h"
+#include "device/DeviceShell.h"
+#include "filebrowser/FileEntry.h"
+
+namespace brevitex {
+
+// wParam 1, lParam 0: reload the folder fully.
+inline constexpr UINT FLM_REFRESH = WM_USER + 1;
+// wParam the folder's tree item (may be 0), lParam the folder path
+// (const wchar_t*): show that folder; ignored when the path is null. Result 1.
+inline constexpr UINT FLM_SETFOLDER = WM_USER + 2;
+
+// Shell events the list watches its folder for.
+inline constexpr LONG kFileListEvents = 0x2B01F;
+
+class FileListView : public WindowBase {
+public:
+    using Self = FileListView;
+
+    FileListView() = default;
+    ~FileListView() override;
+
+    // Attaches to an existing list-view control (subclassing it).
+    bool Attach(HWND list) { return Subclass(list); }
+
+    // System icon lists, shared-image-list style, the four columns.
+    bool Initialize();
+
+    // The tree told about subfolders and linked to the folder shown.
+    void LinkTree(HWND tree) { tree_ = tree; }
+
+    // A pattern list such as "*.txt,*.log" or "*.*"; reloads when the
+    // normalised filter changed.
+    void SetFilter(const wchar_t* patterns);
+    const WideString& Filter() const { return filter_; }
+    // Whether a file name passes the filter.
+    bool MatchesFilter(const wchar_t* name) const;
+
+    // The entry of an item, or null.
+    FileEntry* EntryAt(int index) const;
+    // The full path of an item; -1 the selected (or, with several, the focused)
+    // item; empty when there is no such item.
+    WideString FullPathOf(int index) const;
+    // The folder shown, exactly as given.
+    const WideString& Folder() const { return folder_; }
+    WideString FolderWithSlash() const { return WithTrailingSlash(folder_); }
+    // Column 0's text of an item.
+    WideString ItemText(int index) const;
+    // The index of the item named by a name or a full path; -1 when absent.
+    int FindItem(const wchar_t* nameOrPath) const;
+
+    // The tree item of the folder shown (may be null).
+    HTREEITEM TreeItem() const { return treeItem_; }
+    // Whether the folder is being watched for changes.
+    bool IsWatching() const { return watch_ != nullptr; }
+
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    bool OnRefresh(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSetFolder(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnFileChange(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnDestroy(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnHeaderClick(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnGetDispInfo(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnDeleteItem(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnBeginLabelEdit(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnEndLabelEdit(WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    void Reload();
+    void StopWatching();
+    // Adds a found entry at the end (filter applies; in a reload subfolders
+    // also go to the tree); the new item's index, or -1.
+    int AddEntry(const WIN32_FIND_DATAW& found, bool reloading);
+    void SortByColumn(int column);
+    bool TreeItemLinked() const;
+    // The change handling by event; true when handled.
+    bool ApplyCreated(const FileChangeInfo& info, const wchar_t* path);
+    void ApplyRemoved(const wchar_t* path);
+    void RefreshItem(const FileChangeInfo& info, const wchar_t* path);
+    // Removes the tree's item for a path, if it has one.
+    void RemoveTreeItem(const wchar_t* path);
+    // The part of a path inside the folder shown, or null when outside it.
+    const wchar_t* InsideFolder(const wchar_t* path) const;
+
+    WideString filter_;
+    HWND tree_ = nullptr;
+    HTREEITEM treeItem_ = nullptr;
+    HWND header_ = nullptr;
+    WideString folder_;
+    ChangeWatch watch_ = nullptr;
+    HIMAGELIST largeIcons_ = nullptr;
+    HIMAGELIST smallIcons_ = nullptr;
+};
+
+}  // namespace brevitex
