@@ -26,4 +26,8 @@ inline double MegabytesPerSecond(size_t bytes, double seconds) {
     return seconds > 0 ? static_cast<double>(bytes) / 1e6 / seconds : 0.0;
 }
 
+// The folder group's other process: makes count files in folder, one after
+// another, each holding the performance counter at its creation. 0 on success.
+int MakeFilesForAnotherProcess(const wchar_t* folder, int count);
+
 }  // namespace bench

@@ -1,7 +1,10 @@
 // The benchmark program's entry: picks the groups named on the command line
 // (all by default) and runs them one after another.
 //   brevitex_bench [--only NAME[,NAME...]] [--size MIB] [--runs N] [--list]
+// The folder group also starts it as the other process that makes files:
+//   brevitex_bench --make-files FOLDER COUNT
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -69,6 +72,14 @@ double BestSeconds(int runs, const std::function<void()>& body) {
 }  // namespace bench
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "--make-files") == 0) {
+        int wideCount = 0;
+        wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &wideCount);
+        if (!wide || wideCount != 4) return 2;
+        int result = bench::MakeFilesForAnotherProcess(wide[2], std::atoi(argv[3]));
+        LocalFree(wide);
+        return result;
+    }
     bench::Options options;
     std::string only;
     for (int i = 1; i < argc; ++i) {

@@ -25,6 +25,11 @@ struct brevitex::ChangeWatchRecord {
     HANDLE thread = nullptr;
     bool stopped = false;  // under g_lock: nothing is posted once set
 
+    // The read in progress: the first is issued before registering returns,
+    // so no change made after that is missed.
+    OVERLAPPED overlapped{};
+    std::vector<DWORD> buffer;
+
     // Watcher thread only: the lower-case names of the known subfolders (a
     // deletion's kind is known from them) and a rename's old name waiting
     // for its new name.
@@ -113,7 +118,6 @@ public:
     DWORD Run();
 
 private:
-    bool IssueRead();
     void LearnSubfolders();
     void Translate(DWORD bytes);
     void OnAction(DWORD action, const std::wstring& name);
@@ -127,15 +131,13 @@ private:
     void PostFolderUpdated(LONG standsFor);
 
     ChangeWatchRecord* watch_;
-    OVERLAPPED overlapped_{};
-    std::vector<DWORD> buffer_;
     bool windowGone_ = false;
 };
 
-bool Watcher::IssueRead() {
-    ResetEvent(overlapped_.hEvent);
-    return ReadDirectoryChangesW(watch_->directory, buffer_.data(), kBufferBytes, watch_->recursive,
-                                 kReadFilter, nullptr, &overlapped_, nullptr) != FALSE;
+bool IssueRead(ChangeWatchRecord* watch) {
+    ResetEvent(watch->overlapped.hEvent);
+    return ReadDirectoryChangesW(watch->directory, watch->buffer.data(), kBufferBytes, watch->recursive, kReadFilter,
+                                 nullptr, &watch->overlapped, nullptr) != FALSE;
 }
 
 // Runs after the first read is issued, so a folder made meanwhile is not missed.
@@ -155,13 +157,11 @@ void Watcher::LearnSubfolders() {
 }
 
 DWORD Watcher::Run() {
-    buffer_.assign(kBufferBytes / sizeof(DWORD), 0);
-    overlapped_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    bool reading = overlapped_.hEvent && IssueRead();
-    if (!reading) PostFolderUpdated(kChangeUpdateFolder);
+    OVERLAPPED& overlapped = watch_->overlapped;
+    bool reading = true;
     LearnSubfolders();
     while (reading && !windowGone_) {
-        HANDLE handles[2] = {watch_->stopEvent, overlapped_.hEvent};
+        HANDLE handles[2] = {watch_->stopEvent, overlapped.hEvent};
         DWORD timeout = watch_->pendingOldName.empty() ? kWindowCheckMs : kRenamePairMs;
         DWORD wait = WaitForMultipleObjects(2, handles, FALSE, timeout);
         if (wait == WAIT_OBJECT_0) break;
@@ -172,7 +172,7 @@ DWORD Watcher::Run() {
         }
         if (wait != WAIT_OBJECT_0 + 1) break;
         DWORD bytes = 0;
-        if (GetOverlappedResult(watch_->directory, &overlapped_, &bytes, FALSE) && bytes > 0) {
+        if (GetOverlappedResult(watch_->directory, &overlapped, &bytes, FALSE) && bytes > 0) {
             Translate(bytes);
         } else if (bytes == 0 && (GetLastError() == ERROR_NOTIFY_ENUM_DIR || GetLastError() == ERROR_SUCCESS ||
                                   GetLastError() == ERROR_MORE_DATA)) {
@@ -185,13 +185,12 @@ DWORD Watcher::Run() {
             PostFolderUpdated(kChangeUpdateFolder);
             break;
         }
-        reading = IssueRead();
+        reading = IssueRead(watch_);
         if (!reading) PostFolderUpdated(kChangeUpdateFolder);
     }
-    CancelIoEx(watch_->directory, &overlapped_);
+    CancelIoEx(watch_->directory, &overlapped);
     DWORD ignored = 0;
-    GetOverlappedResult(watch_->directory, &overlapped_, &ignored, TRUE);
-    if (overlapped_.hEvent) CloseHandle(overlapped_.hEvent);
+    GetOverlappedResult(watch_->directory, &overlapped, &ignored, TRUE);
     if (windowGone_) {
         // Nothing can receive what the dead window's queue held.
         LockGuard lock;
@@ -203,7 +202,7 @@ DWORD Watcher::Run() {
 }
 
 void Watcher::Translate(DWORD bytes) {
-    const auto* base = reinterpret_cast<const BYTE*>(buffer_.data());
+    const auto* base = reinterpret_cast<const BYTE*>(watch_->buffer.data());
     DWORD offset = 0;
     for (;;) {
         if (offset + sizeof(FILE_NOTIFY_INFORMATION) > bytes) break;
@@ -335,6 +334,12 @@ void Watcher::PostFolderUpdated(LONG standsFor) {
     if (watch_->mask & (standsFor | kChangeUpdateFolder)) Send(kChangeUpdateFolder, watch_->folder, std::wstring(), false);
 }
 
+void CloseWatchHandles(ChangeWatchRecord* watch) {
+    if (watch->overlapped.hEvent) CloseHandle(watch->overlapped.hEvent);
+    if (watch->stopEvent) CloseHandle(watch->stopEvent);
+    if (watch->directory != INVALID_HANDLE_VALUE) CloseHandle(watch->directory);
+}
+
 DWORD WINAPI WatchThread(void* param) {
     Watcher watcher(static_cast<ChangeWatchRecord*>(param));
     return watcher.Run();
@@ -355,8 +360,10 @@ ChangeWatch DeviceChangeNotifyRegister(HWND window, const wchar_t* folder, LONG 
                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
     if (watch->directory == INVALID_HANDLE_VALUE) return nullptr;
     watch->stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!watch->stopEvent) {
-        CloseHandle(watch->directory);
+    watch->overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    watch->buffer.assign(kBufferBytes / sizeof(DWORD), 0);
+    if (!watch->stopEvent || !watch->overlapped.hEvent || !IssueRead(watch.get())) {
+        CloseWatchHandles(watch.get());
         return nullptr;
     }
     {
@@ -369,8 +376,10 @@ ChangeWatch DeviceChangeNotifyRegister(HWND window, const wchar_t* folder, LONG 
             LockGuard lock;
             Watches().erase(watch.get());
         }
-        CloseHandle(watch->stopEvent);
-        CloseHandle(watch->directory);
+        CancelIoEx(watch->directory, &watch->overlapped);
+        DWORD ignored = 0;
+        GetOverlappedResult(watch->directory, &watch->overlapped, &ignored, TRUE);
+        CloseWatchHandles(watch.get());
         return nullptr;
     }
     return watch.release();
@@ -386,8 +395,7 @@ bool DeviceChangeNotifyDeregister(ChangeWatch watch) {
     SetEvent(watch->stopEvent);
     WaitForSingleObject(watch->thread, INFINITE);
     CloseHandle(watch->thread);
-    CloseHandle(watch->stopEvent);
-    CloseHandle(watch->directory);
+    CloseWatchHandles(watch);
 
     // On the window's own thread, what waits in its queue for this
     // registration is taken out; notifications of other registrations go back.

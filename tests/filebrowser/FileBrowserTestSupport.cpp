@@ -2,6 +2,7 @@
 #include "FileBrowserTestSupport.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <vector>
 
@@ -122,7 +123,41 @@ std::wstring DevicePath(const std::wstring& windowsPath) {
     return std::wstring();
 }
 
-DeviceTempDir::DeviceTempDir() : path_(DevicePath(dir_.Path())) {}
+DeviceTempDir::DeviceTempDir() {
+    wchar_t base[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableW(L"BREVITEX_BUILD_DIR", base, MAX_PATH);
+    std::wstring folder;
+    if (length > 0 && length < MAX_PATH && base[0] == L'/') {
+        folder = base;
+        for (auto& c : folder) {
+            if (c == L'/') c = L'\\';
+        }
+    } else {
+        GetTempPathW(MAX_PATH, base);
+        folder = DevicePath(base);
+    }
+    if (folder.empty()) return;
+    static LONG counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        wchar_t name[64];
+        wsprintfW(name, L"\\bvx-fb-%lu-%lu-%ld", GetCurrentProcessId(), GetTickCount(), InterlockedIncrement(&counter));
+        if (CreateDirectoryW((folder + name).c_str(), nullptr)) {
+            path_ = folder + name;
+            return;
+        }
+    }
+}
+
+DeviceTempDir::~DeviceTempDir() {
+    if (path_.empty()) return;
+    std::wstring from = path_;
+    from.push_back(L'\0');  // double-terminated list
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationW(&op);
+}
 
 bool MakeFile(const std::wstring& path, DWORD size, int year, int month, int day, int hour, int minute) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -50,15 +50,19 @@ struct BrowserControls {
 // current drive's letter. Empty when there is none.
 std::wstring DevicePath(const std::wstring& windowsPath);
 
-// A scratch folder named by its device path, removed with its contents.
+// A scratch folder named by its device path, removed with its contents. Under
+// Wine it lies in the build folder (BREVITEX_BUILD_DIR), whose device path has
+// no drive links on the way; elsewhere in the temp folder.
 class DeviceTempDir {
 public:
     DeviceTempDir();
+    ~DeviceTempDir();
+    DeviceTempDir(const DeviceTempDir&) = delete;
+    DeviceTempDir& operator=(const DeviceTempDir&) = delete;
     const std::wstring& Path() const { return path_; }
     std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
 
 private:
-    testsupport::TempDir dir_;
     std::wstring path_;
 };
 
