@@ -2,7 +2,6 @@
 #include "FileBrowserTestSupport.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <vector>
 
@@ -33,8 +32,11 @@ void RegisterHostClass() {
 
 HostWindow::HostWindow(int width, int height) {
     RegisterHostClass();
-    CreateBound(0, kHostClass, L"文件", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
+    // Shown without activation: tests of other executables running at the
+    // same time on the display keep their focus.
+    CreateBound(WS_EX_NOACTIVATE, kHostClass, L"文件", WS_OVERLAPPEDWINDOW, 0, 0, width, height, nullptr, nullptr,
                 GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
 }
 
 HostWindow::~HostWindow() = default;
@@ -96,67 +98,6 @@ std::wstring BrowserControls::CellText(int row, int column) const {
     wchar_t text[256] = {};
     ListView_GetItemText(listWindow, row, column, text, 256);
     return text;
-}
-
-std::wstring DevicePath(const std::wstring& windowsPath) {
-    using UnixName = char*(CDECL*)(const wchar_t*);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto unixName = reinterpret_cast<UnixName>(GetProcAddress(kernel, "wine_get_unix_file_name"));
-    if (unixName) {
-        char* name = unixName(windowsPath.c_str());
-        if (!name) return std::wstring();
-        int length = MultiByteToWideChar(CP_UTF8, 0, name, -1, nullptr, 0);
-        std::wstring path(length > 0 ? length - 1 : 0, L'\0');
-        if (length > 0) MultiByteToWideChar(CP_UTF8, 0, name, -1, path.data(), length);
-        HeapFree(GetProcessHeap(), 0, name);
-        for (auto& c : path) {
-            if (c == L'/') c = L'\\';
-        }
-        while (path.size() > 1 && path.back() == L'\\') path.pop_back();
-        return path;
-    }
-    wchar_t current[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, current);
-    if (windowsPath.size() > 2 && windowsPath[1] == L':' && towupper(windowsPath[0]) == towupper(current[0])) {
-        return windowsPath.substr(2);
-    }
-    return std::wstring();
-}
-
-DeviceTempDir::DeviceTempDir() {
-    wchar_t base[MAX_PATH] = {};
-    DWORD length = GetEnvironmentVariableW(L"BREVITEX_BUILD_DIR", base, MAX_PATH);
-    std::wstring folder;
-    if (length > 0 && length < MAX_PATH && base[0] == L'/') {
-        folder = base;
-        for (auto& c : folder) {
-            if (c == L'/') c = L'\\';
-        }
-    } else {
-        GetTempPathW(MAX_PATH, base);
-        folder = DevicePath(base);
-    }
-    if (folder.empty()) return;
-    static LONG counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        wchar_t name[64];
-        wsprintfW(name, L"\\bvx-fb-%lu-%lu-%ld", GetCurrentProcessId(), GetTickCount(), InterlockedIncrement(&counter));
-        if (CreateDirectoryW((folder + name).c_str(), nullptr)) {
-            path_ = folder + name;
-            return;
-        }
-    }
-}
-
-DeviceTempDir::~DeviceTempDir() {
-    if (path_.empty()) return;
-    std::wstring from = path_;
-    from.push_back(L'\0');  // double-terminated list
-    SHFILEOPSTRUCTW op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationW(&op);
 }
 
 bool MakeFile(const std::wstring& path, DWORD size, int year, int month, int day, int hour, int minute) {

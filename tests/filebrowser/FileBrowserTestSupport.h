@@ -1,6 +1,6 @@
 // Helpers of the file-list and folder-tree tests: a host window that reflects
-// control notifications as a dialog does, a list and a tree in it, scratch
-// folders named by device paths, and files of a given size and time.
+// control notifications as a dialog does, a list and a tree in it, files of
+// a given size and time, and commands run in a second process.
 #pragma once
 
 #include <windows.h>
@@ -43,27 +43,6 @@ struct BrowserControls {
     HWND treeWindow = nullptr;
     brevitex::FileListView list;
     brevitex::FolderTreeView tree;
-};
-
-// The device path ("\...") of a Windows path: under Wine through the Unix
-// path (the current drive is the Unix root), on Windows by dropping the
-// current drive's letter. Empty when there is none.
-std::wstring DevicePath(const std::wstring& windowsPath);
-
-// A scratch folder named by its device path, removed with its contents. Under
-// Wine it lies in the build folder (BREVITEX_BUILD_DIR), whose device path has
-// no drive links on the way; elsewhere in the temp folder.
-class DeviceTempDir {
-public:
-    DeviceTempDir();
-    ~DeviceTempDir();
-    DeviceTempDir(const DeviceTempDir&) = delete;
-    DeviceTempDir& operator=(const DeviceTempDir&) = delete;
-    const std::wstring& Path() const { return path_; }
-    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-private:
-    std::wstring path_;
 };
 
 // A file of `size` bytes; with a nonzero year also its last-write time (local time).

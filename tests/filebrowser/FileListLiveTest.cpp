@@ -46,7 +46,7 @@ protected:
     bool InTree(const wchar_t* name) const { return controls.tree.FindChild(folderItem, name) != nullptr; }
 
     static constexpr DWORD kMark = 0xABCDEF;
-    DeviceTempDir dir;
+    testsupport::TempDir dir{testsupport::TempDir::kDevicePath};
     BrowserControls controls;
     HTREEITEM folderItem = nullptr;
 };

@@ -59,7 +59,7 @@ protected:
         controls.LinkAndFillTree();
     }
 
-    DeviceTempDir dir;
+    testsupport::TempDir dir{testsupport::TempDir::kDevicePath};
     BrowserControls controls;
 };
 
