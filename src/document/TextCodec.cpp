@@ -321,6 +321,99 @@ bool DecodeCodePage(const unsigned char* bytes, size_t size, UINT codePage, Wide
     return true;
 }
 
+enum class CodePageResult { Exact, Inexact, NoMemory };
+
+// Text goes to a code page in pieces of this many units, each checked on its
+// own, so the check needs no second buffer the size of the text.
+constexpr int kCodePageChunkUnits = 16384;
+
+// Whether the code page stores every ASCII character as that same byte, as
+// the ANSI code pages do; such text then needs no platform conversion.
+bool KeepsAscii(UINT codePage) {
+    wchar_t ascii[128];
+    for (int i = 0; i < 128; ++i) ascii[i] = static_cast<wchar_t>(i);
+    char bytes[256];
+    BOOL replaced = FALSE;
+    if (WideCharToMultiByte(codePage, 0, ascii, 128, bytes, sizeof(bytes), nullptr, &replaced) != 128 || replaced) {
+        return false;
+    }
+    for (int i = 0; i < 128; ++i) {
+        if (bytes[i] != static_cast<char>(i)) return false;
+    }
+    wchar_t back[128];
+    return MultiByteToWideChar(codePage, 0, bytes, 128, back, 128) == 128 && memcmp(back, ascii, sizeof(back)) == 0;
+}
+
+// Narrows units to bytes while they are ASCII; false at the first that is not.
+bool NarrowAsciiRun(const wchar_t* p, int count, unsigned char* d) {
+    int i = 0;
+    for (; count - i >= 16; i += 16) {
+        if (!NarrowAscii16(p + i, d + i)) return false;
+    }
+    for (; i < count; ++i) {
+        if (p[i] >= 0x80) return false;
+        d[i] = static_cast<unsigned char>(p[i]);
+    }
+    return true;
+}
+
+// Converts text to a code page without best-fit mapping (which would turn
+// "²" into "2" without a word) and checks that the bytes give the text back
+// unchanged. Two bytes per unit is room enough for the code pages in use; a
+// code page that needs more is asked for the size of the rest. Code pages that
+// take no conversion flags rely on the check alone.
+CodePageResult EncodeCodePage(const wchar_t* text, int units, UINT codePage, ByteString& out) {
+    DWORD flags = WC_NO_BEST_FIT_CHARS;
+    const bool keepsAscii = KeepsAscii(codePage);
+    ByteString converted;
+    int room = 2 * units;
+    char* dest = converted.GetBuffer(room);
+    if (!dest) return CodePageResult::NoMemory;
+    wchar_t check[kCodePageChunkUnits];
+    int written = 0;
+    for (int start = 0; start < units;) {
+        int count = units - start < kCodePageChunkUnits ? units - start : kCodePageChunkUnits;
+        // A surrogate pair is never split between two pieces.
+        if (start + count < units && IS_HIGH_SURROGATE(text[start + count - 1])) --count;
+        const wchar_t* chunk = text + start;
+        if (keepsAscii && NarrowAsciiRun(chunk, count, reinterpret_cast<unsigned char*>(dest + written))) {
+            written += count;
+            start += count;
+            continue;
+        }
+        BOOL replaced = FALSE;
+        int n = WideCharToMultiByte(codePage, flags, chunk, count, dest + written, room - written, nullptr, &replaced);
+        if (n <= 0) {
+            DWORD error = GetLastError();
+            if (error == ERROR_INVALID_FLAGS && flags != 0) {
+                flags = 0;
+                continue;
+            }
+            if (error != ERROR_INSUFFICIENT_BUFFER) {
+                return error == ERROR_NOT_ENOUGH_MEMORY ? CodePageResult::NoMemory : CodePageResult::Inexact;
+            }
+            int rest = WideCharToMultiByte(codePage, flags, chunk, units - start, nullptr, 0, nullptr, nullptr);
+            if (rest <= 0 || rest > INT32_MAX - written) return CodePageResult::Inexact;
+            converted.ReleaseBuffer(written);
+            room = written + rest;
+            dest = converted.GetBuffer(room);
+            if (!dest) return CodePageResult::NoMemory;
+            continue;
+        }
+        if (replaced) return CodePageResult::Inexact;
+        int back = MultiByteToWideChar(codePage, 0, dest + written, n, check, kCodePageChunkUnits);
+        if (back != count || memcmp(check, chunk, static_cast<size_t>(count) * sizeof(wchar_t)) != 0) {
+            return CodePageResult::Inexact;
+        }
+        written += n;
+        start += count;
+    }
+    converted.ReleaseBuffer(written);
+    converted.Shrink();
+    out = std::move(converted);
+    return CodePageResult::Exact;
+}
+
 bool EncodeUtf16(const WideString& text, bool writeBom, ByteString& bom, ByteString& body) {
     size_t bytes = static_cast<size_t>(text.Length()) * sizeof(wchar_t);
     char* dest = ReserveBytes(body, bytes);
@@ -409,30 +502,13 @@ bool EncodeText(const WideString& text, TextEncoding& encoding, bool& writeBom, 
         return true;
     }
 
-    // A code page: the platform converts and reports whether any character had
-    // to be replaced; then, or when the code page cannot be used, UTF-16 with a
-    // BOM. Two bytes per unit is room enough for the code pages in use; only one
-    // that needs more is asked for the exact size first.
-    const UINT codePage = PlatformCodePage(encoding);
-    const int units = text.Length();
+    // A code page, where every character must come back from the bytes as it
+    // was; otherwise, or when the code page cannot be used, UTF-16 with a BOM.
     if (length <= static_cast<size_t>(INT32_MAX / 2)) {
-        BOOL replaced = FALSE;
         ByteString converted;
-        int room = 2 * units;
-        char* dest = converted.GetBuffer(room);
-        if (!dest) return false;
-        int written = WideCharToMultiByte(codePage, 0, text.c_str(), units, dest, room, nullptr, &replaced);
-        if (written <= 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-            converted.Empty();
-            room = WideCharToMultiByte(codePage, 0, text.c_str(), units, nullptr, 0, nullptr, &replaced);
-            dest = room > 0 && !replaced ? converted.GetBuffer(room) : nullptr;
-            if (room > 0 && !replaced && !dest) return false;
-            written = dest ? WideCharToMultiByte(codePage, 0, text.c_str(), units, dest, room, nullptr, &replaced) : 0;
-        }
-        if (written <= 0 && GetLastError() == ERROR_NOT_ENOUGH_MEMORY) return false;
-        if (written > 0 && !replaced) {
-            converted.ReleaseBuffer(written);
-            converted.Shrink();
+        CodePageResult result = EncodeCodePage(text.c_str(), text.Length(), PlatformCodePage(encoding), converted);
+        if (result == CodePageResult::NoMemory) return false;
+        if (result == CodePageResult::Exact) {
             body = std::move(converted);
             if (encoding == TextEncoding::AutoDetect) encoding = TextEncoding::Ansi;
             return true;

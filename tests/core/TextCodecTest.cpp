@@ -308,6 +308,47 @@ TEST(EncodeTextTest, FallsBackToUtf16WhenTheCodePageCannotHoldTheText) {
     }
 }
 
+TEST(EncodeTextTest, CodePagesNeverBestFitACharacter) {
+    // Characters the platform's default conversion silently replaces by a
+    // look-alike ("m²" becoming "m2"), under the code pages named.
+    struct Case {
+        UINT codePage;
+        std::wstring text;
+    } bestFit[] = {
+        {936, L"m\u00B2"},  {936, L"x\u00B9"},  {936, L"\u00AA"},  {936, L"soft\u00ADhyphen"},
+        {936, L"\u00BA"},   {936, L"\u00B5"},   {936, L"\u0100"},  {936, L"\u4E2D\u00C0"},
+        {1252, L"\u0100"},  {1252, L"\u0101"},  {1252, L"\u0141"}, {1252, L"x\u221E"},
+        {1252, L"\u2212"},  {1252, L"\uFF21"},  {1252, L"\u2032"}, {1252, L"\u0131"},
+        {1252, L"a\u3000b"},
+    };
+    for (const Case& c : bestFit) {
+        SCOPED_TRACE("code page " + std::to_string(c.codePage) + ", U+" + std::to_string(c.text.back()));
+        // The platform's plain conversion does change the text without reporting it.
+        char bytes[64];
+        BOOL replaced = FALSE;
+        int n = WideCharToMultiByte(c.codePage, 0, c.text.data(), static_cast<int>(c.text.size()), bytes,
+                                    sizeof(bytes), nullptr, &replaced);
+        wchar_t back[64];
+        int m = MultiByteToWideChar(c.codePage, 0, bytes, n, back, 64);
+        ASSERT_FALSE(replaced);
+        ASSERT_NE(std::wstring(back, static_cast<size_t>(m)), c.text);
+
+        Encoded e = EncodeWide(c.text, brevitex::CodePageEncoding(c.codePage), false);
+        EXPECT_TRUE(e.ok);
+        EXPECT_EQ(e.encoding, TextEncoding::Utf16);
+        EXPECT_TRUE(e.writeBom);
+        EXPECT_EQ(e.bom, "\xFF\xFE");
+        EXPECT_EQ(e.body, Utf16Bytes(c.text));
+    }
+    // Characters the code page holds exactly stay in it.
+    Encoded e = EncodeWide(L"\u4E2D\u0101\u00E9\u20AC", brevitex::CodePageEncoding(936), false);
+    EXPECT_EQ(e.encoding, brevitex::CodePageEncoding(936));
+    EXPECT_EQ(e.bom + e.body, "\xD6\xD0\xA8\xA1\xA8\xA6\x80");
+    e = EncodeWide(L"m\u00B2\u00B9\u00AA\u00AD\u00E9\u20AC", brevitex::CodePageEncoding(1252), false);
+    EXPECT_EQ(e.encoding, brevitex::CodePageEncoding(1252));
+    EXPECT_EQ(e.bom + e.body, "m\xB2\xB9\xAA\xAD\xE9\x80");
+}
+
 TEST(EncodeTextTest, CodePageEncodingKeepsNulCharacters) {
     std::wstring text = std::wstring(L"a\0", 2) + kChinese + std::wstring(L"\0", 1);
     Encoded e = EncodeWide(text, TextEncoding::Ansi, false);
