@@ -281,7 +281,8 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     WaitCursor wait;
     WideString text;
     bool hasBom = false;
-    if (!LoadTextFile(path, text, encoding, hasBom)) return false;
+    LoadFacts facts;
+    if (!LoadTextFile(path, text, encoding, hasBom, &facts)) return false;
     LineBreak lineBreak = DetectLineBreak(text.c_str(), text.Length());
     // One CR per break: the control keeps every one of them.
     if (!RewriteLineBreaks(text, LineBreak::Cr, false)) return false;
@@ -295,6 +296,8 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     encoding_ = encoding;
     writeBom_ = hasBom;
     lineBreak_ = lineBreak;
+    loadedExactly_ = facts.exact;
+    stamp_ = facts.stamp;
     Send(EM_EMPTYUNDOBUFFER);
     Send(EM_SETSEL, 0, 0);
     Send(EM_SCROLLCARET);
@@ -313,9 +316,12 @@ bool EditView::SaveDocument(const wchar_t* path, TextEncoding encoding) {
     // A text the control did not hand over whole is never written.
     if (!ReadControlText(text)) return false;
     if (!RewriteLineBreaks(text, lineBreak_, true)) return false;
-    if (!SaveTextFile(target.c_str(), text, encoding, writeBom_)) return false;
+    FileStamp stamp;
+    if (!SaveTextFile(target.c_str(), text, encoding, writeBom_, &stamp)) return false;
     path_ = target;
     encoding_ = encoding;
+    loadedExactly_ = true;
+    stamp_ = stamp;
     Send(EM_SETMODIFY, FALSE);
     return true;
 }
@@ -326,6 +332,8 @@ void EditView::NewDocument() {
     writeBom_ = true;
     encoding_ = TextEncoding::Ansi;
     lineBreak_ = LineBreak::CrLf;
+    loadedExactly_ = true;
+    stamp_ = FileStamp{};
     keyRepeatStart_ = 0;
     if (!hwnd_) return;
     Send(EM_SETREADONLY, FALSE);

@@ -14,6 +14,7 @@
 #include "common/WideString.h"
 #include "common/Window.h"
 #include "document/LineBreaks.h"
+#include "document/TextFile.h"
 
 namespace brevitex {
 
@@ -60,6 +61,11 @@ public:
     TextEncoding Encoding() const { return encoding_; }
     bool WriteBom() const { return writeBom_; }
     LineBreak DocumentLineBreak() const { return lineBreak_; }
+    // False when the file's bytes did not all come back from the loaded text,
+    // so that saving it unedited would change the file.
+    bool LoadedExactly() const { return loadedExactly_; }
+    // The file as last loaded or saved; not known for an untitled document.
+    const FileStamp& Stamp() const { return stamp_; }
     FindReplaceDialog* FindDialog() const { return findDialog_; }
 
     // Held Up and Down keys: extra moves growing with the square of the time held.
@@ -113,6 +119,8 @@ private:
     TextEncoding encoding_ = TextEncoding::Ansi;
     bool writeBom_ = true;
     LineBreak lineBreak_ = LineBreak::CrLf;
+    bool loadedExactly_ = true;
+    FileStamp stamp_;
     DWORD keyRepeatStart_ = 0;
     TickSource tickSource_ = GetTickCount;
     FindReplaceDialog* findDialog_ = nullptr;

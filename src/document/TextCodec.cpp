@@ -267,7 +267,7 @@ bool CopyUtf16Units(const unsigned char* bytes, size_t size, WideString& text) {
 }
 
 // Decoding where UTF-8 is required: malformed bytes each become U+FFFD so that
-// no text after them is lost. The result is shrunk to its length.
+// no text after them is lost, and a cut-off last sequence one U+FFFD. The result is shrunk to its length.
 bool DecodeRequiredUtf8(const unsigned char* bytes, size_t size, WideString& text) {
     WideString decoded;
     wchar_t* dest = ReserveUnits(decoded, 2 * size + 1);
@@ -279,7 +279,11 @@ bool DecodeRequiredUtf8(const unsigned char* bytes, size_t size, WideString& tex
     for (;;) {
         Utf8Pass pass = DecodeUtf8(p, end, dest + produced, capacity - produced);
         produced += pass.produced;
-        if (!pass.malformed) break;
+        if (!pass.malformed) {
+            // A sequence cut off by the end of the file shows as one U+FFFD.
+            if (pass.next != end) dest[produced++] = kReplacementChar;
+            break;
+        }
         dest[produced++] = kReplacementChar;
         p = pass.next + 1;
     }
@@ -465,8 +469,15 @@ bool DecodeText(const unsigned char* bytes, size_t size, WideString& text, TextE
     wchar_t* dest = ReserveUnits(decoded, 2 * size + 1);
     if (!dest) return false;
     Utf8Pass pass = DecodeUtf8(bytes, bytes + size, dest, decoded.Capacity());
-    if (!pass.malformed) {
-        decoded.ReleaseBuffer(pass.produced);
+    // A sequence cut off by the end of the file is UTF-8 only after UTF-8 text
+    // (then it shows as U+FFFD rather than vanishing); after nothing but ASCII
+    // it is more likely a code page's last character.
+    const bool cutOff = !pass.malformed && pass.next != bytes + size;
+    const bool onlyAscii = static_cast<size_t>(pass.produced) == static_cast<size_t>(pass.next - bytes);
+    if (!pass.malformed && !(cutOff && onlyAscii)) {
+        int produced = pass.produced;
+        if (cutOff) dest[produced++] = kReplacementChar;
+        decoded.ReleaseBuffer(produced);
         text = std::move(decoded);
         return true;
     }
@@ -518,6 +529,46 @@ bool EncodeText(const WideString& text, TextEncoding& encoding, bool& writeBom, 
     encoding = TextEncoding::Utf16;
     writeBom = true;
     return true;
+}
+
+namespace {
+
+// Whether the text's UTF-8 form is exactly the bytes; compared piece by piece.
+bool Utf8FormIs(const WideString& text, const unsigned char* bytes, size_t size) {
+    constexpr int kPieceUnits = 4096;
+    unsigned char piece[3 * kPieceUnits + 4];
+    const wchar_t* p = text.c_str();
+    const wchar_t* end = p + text.Length();
+    size_t offset = 0;
+    while (p < end) {
+        const wchar_t* pieceEnd = end - p > kPieceUnits ? p + kPieceUnits : end;
+        // A high surrogate that ends a piece is left for the next one.
+        if (pieceEnd != end && IS_HIGH_SURROGATE(pieceEnd[-1])) ++pieceEnd;
+        Utf16Pass pass = EncodeUtf8(p, pieceEnd, piece, sizeof(piece));
+        if (pass.malformed || pass.next != pieceEnd) return false;
+        size_t produced = static_cast<size_t>(pass.produced);
+        if (produced > size - offset || memcmp(bytes + offset, piece, produced) != 0) return false;
+        offset += produced;
+        p = pieceEnd;
+    }
+    return offset == size;
+}
+
+}  // namespace
+
+bool DecodesExactly(const unsigned char* bytes, size_t size, const WideString& text, TextEncoding encoding,
+                    bool hasBom) {
+    if (size == 0) return text.IsEmpty();
+    if (hasBom && encoding == TextEncoding::Utf16) return size % 2 == 0;
+    if (hasBom && encoding == TextEncoding::Utf8) return size >= 3 && Utf8FormIs(text, bytes + 3, size - 3);
+    if (encoding == TextEncoding::Utf16) return size % 2 == 0;
+    if (Utf8FormIs(text, bytes, size)) return true;
+    if (encoding == TextEncoding::Utf8) return false;
+    ByteString converted;
+    if (EncodeCodePage(text.c_str(), text.Length(), PlatformCodePage(encoding), converted) != CodePageResult::Exact) {
+        return false;
+    }
+    return static_cast<size_t>(converted.Length()) == size && memcmp(converted.c_str(), bytes, size) == 0;
 }
 
 const wchar_t* EncodingDisplayName(TextEncoding encoding) {

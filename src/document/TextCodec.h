@@ -24,7 +24,9 @@ int Utf16ToUtf8(const wchar_t* source, size_t sourceUnits, unsigned char* dest, 
 // Decodes a file image. encoding: in, the requested encoding; out, the one the
 // document is to remember. hasBom is set true when a byte-order mark was found
 // and left untouched otherwise. Where UTF-8 is required (requested, or EF BB BF)
-// each malformed byte becomes U+FFFD. False only when memory could not be had
+// each malformed byte becomes U+FFFD. A sequence cut off by the end of the
+// bytes is taken as UTF-8 (and shows as U+FFFD) only after UTF-8 text; after
+// nothing but ASCII the code page decides. False only when memory could not be had
 // (or the code page cannot be used); text is then unchanged.
 bool DecodeText(const unsigned char* bytes, size_t size, WideString& text, TextEncoding& encoding,
                 bool& hasBom);
@@ -36,6 +38,12 @@ bool DecodeText(const unsigned char* bytes, size_t size, WideString& text, TextE
 // the bytes encoded before it); encoding and writeBom are then unchanged.
 bool EncodeText(const WideString& text, TextEncoding& encoding, bool& writeBom, ByteString& bom,
                 ByteString& body);
+
+// Whether text that DecodeText gave for a file image (with the encoding and
+// BOM flag it reported) encodes back to exactly those bytes in the form it was
+// decoded from, so that saving it unedited gives the file back unchanged.
+bool DecodesExactly(const unsigned char* bytes, size_t size, const WideString& text, TextEncoding encoding,
+                    bool hasBom);
 
 // "UTF-16", "UTF-8", "GBK", "Big5" or "ANSI".
 const wchar_t* EncodingDisplayName(TextEncoding encoding);

@@ -208,28 +208,52 @@ bool OverwriteFile(const wchar_t* path, const ByteString& bom, const ByteString&
     return file.Close();
 }
 
+FileStamp MakeStamp(const FILETIME& lastWrite, DWORD sizeHigh, DWORD sizeLow) {
+    FileStamp stamp;
+    stamp.lastWrite = (uint64_t{lastWrite.dwHighDateTime} << 32) | lastWrite.dwLowDateTime;
+    stamp.size = (uint64_t{sizeHigh} << 32) | sizeLow;
+    stamp.known = true;
+    return stamp;
+}
+
 }  // namespace
 
-bool LoadTextFile(const wchar_t* path, WideString& text, TextEncoding& encoding, bool& hasBom) {
+FileStamp ReadFileStamp(const wchar_t* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!path || !*path || !GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return FileStamp{};
+    return MakeStamp(data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow);
+}
+
+bool LoadTextFile(const wchar_t* path, WideString& text, TextEncoding& encoding, bool& hasBom, LoadFacts* facts) {
     if (!path || !*path) return false;
     BufferedFile file;
     if (!file.Open(path, kReadAccess, OPEN_EXISTING)) return false;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Handle(), &size)) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.Handle(), &info)) return false;
+    const FileStamp stamp = MakeStamp(info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow);
     // Text of 4 GiB or more cannot be held; loading part of it would lose the rest on saving.
-    if (size.QuadPart < 0 || size.QuadPart > static_cast<LONGLONG>(UINT32_MAX)) return false;
-    if (size.QuadPart == 0) {
+    if (stamp.size > UINT32_MAX) return false;
+    if (facts) *facts = LoadFacts{true, stamp};
+    if (stamp.size == 0) {
         text.Empty();
         return true;
     }
     ULARGE_INTEGER mappingSize;
-    mappingSize.QuadPart = static_cast<ULONGLONG>(size.QuadPart);
+    mappingSize.QuadPart = stamp.size;
     MappedView view(file.Handle(), mappingSize);
     if (!view.Bytes()) return false;
-    return DecodeText(view.Bytes(), static_cast<size_t>(size.QuadPart), text, encoding, hasBom);
+    const size_t size = static_cast<size_t>(stamp.size);
+    bool foundBom = false;
+    if (!DecodeText(view.Bytes(), size, text, encoding, foundBom)) return false;
+    hasBom = hasBom || foundBom;
+    // Text the file's bytes do not come back from (binary data, bytes the code
+    // page does not hold) is reported, so that it is not saved unawares.
+    if (facts) facts->exact = DecodesExactly(view.Bytes(), size, text, encoding, foundBom);
+    return true;
 }
 
-bool SaveTextFile(const wchar_t* path, const WideString& text, TextEncoding& encoding, bool& writeBom) {
+bool SaveTextFile(const wchar_t* path, const WideString& text, TextEncoding& encoding, bool& writeBom,
+                  FileStamp* stamp) {
     if (!path || !*path) return false;
     DWORD originalAttributes = GetFileAttributesW(path);
     if (originalAttributes != INVALID_FILE_ATTRIBUTES && (originalAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -246,6 +270,7 @@ bool SaveTextFile(const wchar_t* path, const WideString& text, TextEncoding& enc
     bool saved = originalAttributes == INVALID_FILE_ATTRIBUTES ? WriteNewFile(path, bom, body)
                                                                  : OverwriteFile(path, bom, body);
     if (!saved) return false;
+    if (stamp) *stamp = ReadFileStamp(path);
     encoding = usedEncoding;
     writeBom = usedBom;
     return true;

@@ -73,6 +73,7 @@
 #define IDS_SAVE_FAILED         32807
 #define IDS_SAVE_PROMPT         32808
 #define IDS_READONLY_PROMPT     32809
+#define IDS_CHANGED_PROMPT      32830
 // ---- end of the main frame's ids --------------------------------------------
 
 // ---- File browser dialog -----------------------------------------------------

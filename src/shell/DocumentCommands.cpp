@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "device/DeviceShell.h"
+#include "document/TextFile.h"
 #include "filebrowser/FileBrowserDialog.h"
 #include "resources/resource.h"
 #include "shell/AppModule.h"
@@ -16,11 +17,29 @@ namespace {
 constexpr UINT kSavePromptPocketPc = MB_YESNOCANCEL | MB_ICONQUESTION;  // 0x23
 constexpr UINT kSavePromptSmartphone = MB_YESNO | MB_ICONQUESTION;      // 0x24
 constexpr UINT kReadOnlyPrompt = MB_YESNO | MB_ICONQUESTION;            // 0x24
+constexpr UINT kChangedPrompt = MB_YESNO | MB_ICONQUESTION;             // 0x24
+// Paths longer than this are shown shortened in the middle, so that every
+// message still fits the formatting page.
+constexpr int kShownPathUnits = 1000;
 constexpr UINT kFailureBox = MB_OK | MB_ICONEXCLAMATION;                // 0x30
+
+// The text with its middle replaced by "..." when it is longer than maxUnits.
+WideString ShortenedInTheMiddle(const wchar_t* text, int maxUnits) {
+    int length = static_cast<int>(wcslen(text));
+    if (length <= maxUnits) return WideString(text);
+    int head = (maxUnits - 3) / 2;
+    int tail = maxUnits - 3 - head;
+    WideString shortened(text, head);
+    if (!shortened.Append(L"...") || !shortened.Append(text + length - tail)) return WideString();
+    return shortened;
+}
 
 int ShowBox(HWND owner, UINT textId, const wchar_t* argument, UINT type) {
     WideString text;
-    if (argument ? !text.FormatId(textId, argument) : !text.Load(textId)) return 0;
+    if (argument ? !text.FormatId(textId, ShortenedInTheMiddle(argument, kShownPathUnits).c_str())
+                 : !text.Load(textId)) {
+        return 0;
+    }
     return DeviceMessageBox(owner, text, Module().Title(), type);
 }
 
@@ -56,7 +75,10 @@ bool MainFrame::OpenFile(const wchar_t* path, TextEncoding encoding) {
     }
     UpdateTitle();
     DWORD attributes = GetFileAttributesW(path);
-    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    // A file whose bytes the text does not give back opens read-only like a
+    // read-only file, so that an unedited save cannot change it.
+    bool readOnly = (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) ||
+                    !view_.LoadedExactly();
     SendMessageW(client_, EM_SETREADONLY, readOnly, 0);
     AfterDocumentChange();
     return true;
@@ -64,11 +86,18 @@ bool MainFrame::OpenFile(const wchar_t* path, TextEncoding encoding) {
 
 bool MainFrame::SaveFile(const wchar_t* path, TextEncoding encoding) {
     WideString target = (path && path[0]) ? WideString(path) : view_.Path();
+    bool ownFile = CompareStringOrdinal(target, -1, view_.Path(), -1, TRUE) == CSTR_EQUAL;
+    if (ownFile && ChangedByAnotherProgram()) {
+        if (ShowBox(hwnd_, IDS_CHANGED_PROMPT, target, kChangedPrompt) != IDYES) return false;
+    }
     DWORD attributes = GetFileAttributesW(target);
+    bool readOnlyFile = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    // A document shown read-only is written over only after the same question.
+    bool readOnlyView = ownFile && client_ && (GetWindowLongW(client_, GWL_STYLE) & ES_READONLY);
     bool unlocked = false;
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    if (readOnlyFile || readOnlyView) {
         if (ShowBox(hwnd_, IDS_READONLY_PROMPT, nullptr, kReadOnlyPrompt) != IDYES) return false;
-        unlocked = SetFileAttributesW(target, attributes & ~FILE_ATTRIBUTE_READONLY) != FALSE;
+        if (readOnlyFile) unlocked = SetFileAttributesW(target, attributes & ~FILE_ATTRIBUTE_READONLY) != FALSE;
     }
     flags_ |= kTitleModified;
     bool saved = view_.Handle() && view_.SaveDocument(target, encoding);
@@ -80,6 +109,15 @@ bool MainFrame::SaveFile(const wchar_t* path, TextEncoding encoding) {
     UpdateTitle();
     AfterDocumentChange();
     return true;
+}
+
+// Whether the document's file has another last-write time or size than when
+// the document last loaded or saved it.
+bool MainFrame::ChangedByAnotherProgram() const {
+    const FileStamp& known = view_.Stamp();
+    if (!known.known) return false;
+    FileStamp now = ReadFileStamp(view_.Path());
+    return now.known && !(now == known);
 }
 
 // After an open or a save the input panel goes down and the frame fills the screen again.

@@ -103,6 +103,7 @@ private:
     void EndSelectionMode();
     void ApplyEditFont();
     void AfterDocumentChange();
+    bool ChangedByAnotherProgram() const;
     // The type list of the file browser, '|' turned into zeros; Save As drops the first pair.
     static WideString BrowserFilter(bool dropFirstPair);
 

@@ -208,8 +208,18 @@ TEST(DecodeTextTest, DetectsByteOrderMarksAndUtf8) {
         {"GBK requested as ANSI", "x" + kGbkChinese, TextEncoding::Ansi, L"x" + kChinese, TextEncoding::Ansi, false},
         {"UTF-16 without BOM, odd byte", std::string("a\0b\0c", 5), TextEncoding::Utf16, L"ab", TextEncoding::Utf16,
          false},
-        {"cut-off UTF-8 counts as valid", "ok\xE4\xB8", TextEncoding::AutoDetect, L"ok", TextEncoding::AutoDetect,
-         false},
+        // A sequence cut off by the end is a code page's after ASCII alone, U+FFFD after UTF-8 text.
+        {"cut-off tail after ASCII is the code page's", "ok\xE4\xB8", brevitex::CodePageEncoding(936), L"ok\u6D93",
+         brevitex::CodePageEncoding(936), false},
+        {"Latin-1 file ending in a lead byte", "caf\xE9", brevitex::CodePageEncoding(1252), L"caf\u00E9",
+         brevitex::CodePageEncoding(1252), false},
+        {"UTF-8 text, then a cut", "\xE4\xB8\xAD\xE6\x96", TextEncoding::AutoDetect, L"\u4E2D\uFFFD",
+         TextEncoding::AutoDetect, false},
+        {"UTF-8 text, then a cut four-byte form", "\xC3\xA9\xF0\x9F\x98", TextEncoding::Ansi, L"\u00E9\uFFFD",
+         TextEncoding::Ansi, false},
+        {"cut after a UTF-8 BOM", "\xEF\xBB\xBF" "a\xE4\xB8", TextEncoding::AutoDetect, L"a\uFFFD",
+         TextEncoding::Utf8, true},
+        {"cut with UTF-8 requested", "ab\xF0\x9F\x98", TextEncoding::Utf8, L"ab\uFFFD", TextEncoding::Utf8, false},
     };
     for (const Case& c : cases) {
         Decoded d = DecodeBytes(c.bytes, c.requested);
@@ -218,6 +228,42 @@ TEST(DecodeTextTest, DetectsByteOrderMarksAndUtf8) {
         EXPECT_EQ(d.encoding, c.encoding) << c.name;
         EXPECT_EQ(d.hasBom, c.hasBom) << c.name;
     }
+}
+
+TEST(DecodeTextTest, CutOffTailAfterAsciiIsDecodedByTheSystemCodePage) {
+    // Whatever the system's code page, the last byte stays.
+    Decoded d = DecodeBytes("caf\xE9", TextEncoding::AutoDetect);
+    EXPECT_EQ(d.encoding, TextEncoding::Ansi);
+    ASSERT_EQ(d.text.size(), 4u);
+    EXPECT_EQ(d.text.substr(0, 3), L"caf");
+}
+
+TEST(DecodeTextTest, ReportsWhetherTheBytesComeBackExactly) {
+    auto exact = [](const std::string& bytes, TextEncoding requested) {
+        WideString text;
+        TextEncoding encoding = requested;
+        bool hasBom = false;
+        EXPECT_TRUE(DecodeText(U8(bytes), bytes.size(), text, encoding, hasBom));
+        return brevitex::DecodesExactly(U8(bytes), bytes.size(), text, encoding, hasBom);
+    };
+    const TextEncoding gbk = brevitex::CodePageEncoding(936);
+    EXPECT_TRUE(exact("", TextEncoding::AutoDetect));
+    EXPECT_TRUE(exact("plain\r\n", TextEncoding::AutoDetect));
+    EXPECT_TRUE(exact(kUtf8Chinese, gbk)) << "valid UTF-8 comes back as UTF-8";
+    EXPECT_TRUE(exact(kGbkChinese + "\r\n", gbk));
+    EXPECT_TRUE(exact("\xEF\xBB\xBF" + kUtf8Chinese, TextEncoding::AutoDetect));
+    EXPECT_TRUE(exact("\xEF\xBB\xBF", TextEncoding::AutoDetect));
+    EXPECT_TRUE(exact("\xFF\xFE" + Utf16Bytes(L"\u4E2D\xDC00"), TextEncoding::AutoDetect));
+    EXPECT_TRUE(exact(Utf16Bytes(L"ab"), TextEncoding::Utf16));
+    // Bytes the code page does not hold, as in binary data.
+    EXPECT_FALSE(exact("abc\xC3\x28\xFF\xFE def", gbk));
+    EXPECT_FALSE(exact(std::string("MZ\x90\0\x03\0\0\0\x04\0\0\0\xFF\xFF\0\0", 16), gbk));
+    // A lost odd byte, a cut-off or malformed sequence shown as U+FFFD.
+    EXPECT_FALSE(exact("\xFF\xFE" "a\0b", TextEncoding::AutoDetect));
+    EXPECT_FALSE(exact(Utf16Bytes(L"ab") + "c", TextEncoding::Utf16));
+    EXPECT_FALSE(exact("\xE4\xB8\xAD\xE6\x96", TextEncoding::AutoDetect));
+    EXPECT_FALSE(exact("ab\xFF" "cd", TextEncoding::Utf8));
+    EXPECT_FALSE(exact("\xEF\xBB\xBF" "a\xC0\x80", TextEncoding::AutoDetect));
 }
 
 TEST(DecodeTextTest, CodePageDecodingUsesExplicitLength) {

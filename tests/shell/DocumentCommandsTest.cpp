@@ -6,6 +6,7 @@
 #include "FrameTestSupport.h"
 #include "resources/resource.h"
 #include "support/TestSupport.h"
+#include "support/UnixSide.h"
 
 using namespace brevitex;
 using namespace frametest;
@@ -13,10 +14,15 @@ using testsupport::BoxAnswerer;
 using testsupport::ReadBytes;
 using testsupport::TempDir;
 using testsupport::WriteBytes;
+using testsupport::RunUnix;
+using testsupport::ShellQuote;
+using testsupport::UnixPath;
 
 namespace {
 
 std::wstring SavePrompt(const std::wstring& name) { return L"文档\"" + name + L"\"已修改,是否保存?"; }
+std::wstring ChangedPrompt(const std::wstring& name) { return L"文件\"" + name + L"\"已被其他程序修改,是否覆盖?"; }
+constexpr wchar_t kReadOnlyPromptText[] = L"只读文档,是否继续保存?";
 
 class DocumentCommandsTest : public FrameTest {
 protected:
@@ -302,4 +308,122 @@ TEST(DocumentPathTest, FilesBeginWithABackslashOrADriveRoot) {
     EXPECT_FALSE(MainFrame::HasFile(L"1:\\a.txt"));
     EXPECT_FALSE(MainFrame::HasFile(L""));
     EXPECT_FALSE(MainFrame::HasFile(nullptr));
+}
+
+TEST_F(DocumentCommandsTest, AFileWhoseBytesDoNotComeBackOpensReadOnly) {
+    // UTF-8 text cut off in its last character: the tail shows as U+FFFD.
+    const std::string bytes = "\xE4\xB8\xAD\xE6\x96";
+    path_ = dir_.File(L"cut.txt");
+    ASSERT_TRUE(WriteBytes(path_, bytes));
+    ASSERT_NE(CreateFrame(path_), nullptr);
+    EXPECT_EQ(EditText(), L"\u4E2D\uFFFD");
+    EXPECT_TRUE(GetWindowLongW(Edit(), GWL_STYLE) & ES_READONLY);
+    {
+        BoxAnswerer boxes(IDNO);
+        Command(ID_FILE_SAVE);
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text, kReadOnlyPromptText);
+        EXPECT_EQ(Disk(), bytes) << "an unedited save writes nothing without asking";
+    }
+    // Read-only mode switched off, the save is the user's decision.
+    Command(ID_VIEW_READONLY);
+    {
+        BoxAnswerer boxes(IDNO);
+        Command(ID_FILE_SAVE);
+        EXPECT_TRUE(boxes.Boxes().empty());
+        EXPECT_NE(Disk(), bytes);
+    }
+    // A file that comes back exactly opens for editing.
+    std::wstring exact = dir_.File(L"exact.txt");
+    ASSERT_TRUE(WriteBytes(exact, "\xE4\xB8\xAD\xE6\x96\x87"));
+    BrowserAnswerer browser(IDOK, exact);
+    Command(ID_VIEW_READONLY);
+    Command(ID_FILE_OPEN);
+    EXPECT_EQ(EditText(), L"\u4E2D\u6587");
+    EXPECT_FALSE(GetWindowLongW(Edit(), GWL_STYLE) & ES_READONLY);
+}
+
+TEST_F(DocumentCommandsTest, SavingOverAFileChangedByAnotherProgramAsksFirst) {
+    OpenEdited("mine\r\n");
+    ASSERT_TRUE(WriteBytes(path_, "theirs, longer\r\n"));
+    {
+        BoxAnswerer boxes(IDNO);
+        Command(ID_FILE_SAVE);
+        auto shown = boxes.Boxes();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, ChangedPrompt(path_));
+        EXPECT_EQ(shown[0].caption, L"Brevitex");
+        EXPECT_EQ(shown[0].type, 0x24u);
+        EXPECT_EQ(Disk(), "theirs, longer\r\n");
+        EXPECT_TRUE(Modified());
+        EXPECT_EQ(Title(), L"doc.txt* - Brevitex");
+    }
+    {
+        // Closing asks to save; declining the overwrite keeps the window.
+        BoxAnswerer boxes(IDYES);
+        boxes.SetAnswers({IDYES, IDNO});
+        EXPECT_FALSE(Close());
+        EXPECT_EQ(boxes.Boxes().size(), 2u);
+        EXPECT_EQ(Disk(), "theirs, longer\r\n");
+    }
+    {
+        BoxAnswerer boxes(IDYES);
+        Command(ID_FILE_SAVE);
+        EXPECT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(Disk(), "new mine\r\n");
+        EXPECT_FALSE(Modified());
+    }
+    // After its own save the document writes without asking.
+    Type(L"a");
+    {
+        BoxAnswerer boxes(IDNO);
+        Command(ID_FILE_SAVE);
+        EXPECT_TRUE(boxes.Boxes().empty());
+        EXPECT_EQ(Disk(), "new amine\r\n");
+    }
+    // The same size written at another time is a change as well.
+    ASSERT_TRUE(WriteBytes(path_, "ANEW MINE\r\n"));
+    HANDLE file = CreateFileW(path_.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME later{0x12345678, 0x01E00000};
+    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &later));
+    CloseHandle(file);
+    Type(L"b");
+    BoxAnswerer boxes(IDNO);
+    Command(ID_FILE_SAVE);
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(Disk(), "ANEW MINE\r\n");
+}
+
+TEST_F(DocumentCommandsTest, AnOverlongCommandLineIsReportedWithThePathShortened) {
+    std::wstring path = dir_.Path() + L"\\" + std::wstring(2200, L'n') + L"\\end.txt";
+    BoxAnswerer boxes(IDOK);
+    CreateFrame(path);
+    auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    const std::wstring& text = shown[0].text;
+    EXPECT_EQ(text.rfind(L"打开文件\"" + dir_.Path(), 0), 0u) << "the start of the path";
+    EXPECT_NE(text.find(L"n...n"), std::wstring::npos) << "its middle shortened";
+    EXPECT_EQ(text.substr(text.size() - 12), L"\\end.txt\"失败！") << "its end";
+    EXPECT_LT(text.size(), 1100u);
+    EXPECT_EQ(std::wstring(frame_->View().Path().c_str()).rfind(L"无标题", 0), 0u) << "the window stays untitled";
+}
+
+TEST_F(DocumentCommandsTest, FilesTooLargeToHoldAreRefusedAtOnce) {
+    CreateFrame();
+    for (uint64_t gib : {3, 5}) {
+        std::wstring huge = dir_.File(L"huge" + std::to_wstring(gib) + L".txt");
+        ASSERT_TRUE(WriteBytes(huge, "head"));
+        if (UnixPath(huge).empty() || !RunUnix("truncate -s " + std::to_string(gib) + "G " + ShellQuote(UnixPath(huge)))) {
+            GTEST_SKIP() << "cannot make a sparse file of " << gib << " GiB here";
+        }
+        BoxAnswerer boxes(IDOK);
+        BrowserAnswerer browser(IDOK, huge);
+        DWORD start = GetTickCount();
+        Command(ID_FILE_OPEN);
+        DWORD elapsed = GetTickCount() - start;
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << gib << " GiB";
+        EXPECT_EQ(boxes.Boxes()[0].text, L"打开文件\"" + huge + L"\"失败！");
+        EXPECT_LT(elapsed, 1000u) << gib << " GiB";
+        EXPECT_EQ(EditText(), L"");
+    }
 }
