@@ -40,3 +40,10 @@ int DeviceMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UI
 }
 
 }  // namespace brevitex
+
+// The device's libraries (phone.dll) prompt through the program's message box:
+// the executable exports it by this name (kHostMessageBoxName).
+extern "C" __declspec(dllexport) int WINAPI BrevitexDeviceMessageBox(HWND owner, const wchar_t* text,
+                                                                      const wchar_t* caption, UINT type) {
+    return brevitex::DeviceMessageBox(owner, text, caption, type);
+}

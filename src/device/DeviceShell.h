@@ -67,6 +67,19 @@ int DeviceFileOperation(SHFILEOPSTRUCTW* operation);
 using FileOperationHook = bool (*)(SHFILEOPSTRUCTW* operation, int* result, void* context);
 void SetFileOperationHook(FileOperationHook hook, void* context);
 
+// ---- Outbox of the phone libraries ----------------------------------------
+
+// The full path of a file in the folder where the device's short-message and
+// phone libraries record what they send: BREVITEX_OUTBOX when set, else the
+// personal documents folder. False when the buffer is too small.
+bool DeviceOutboxFile(const wchar_t* fileName, wchar_t* buffer, UINT capacity);
+
+// Appends one record to an outbox file as a UTF-8 line: the local time
+// ("YYYY-MM-DD hh:mm:ss") and the fields, separated by tabs. Backslash, tab,
+// CR and LF inside a field are written as \\, \t, \r and \n, so every record
+// stays on its line. False, with the last error set, when it was not written whole.
+bool DeviceAppendOutboxRecord(const wchar_t* fileName, const wchar_t* const* fields, int count);
+
 // ---- Message boxes ----------------------------------------------------------
 
 // Every message box of the program goes through here.

@@ -76,32 +76,12 @@ const MessageMapEntry<FindReplaceDialog> FindReplaceDialog::kMap[] = {
     BX_MESSAGE(WM_DESTROY, OnDestroy),
 };
 
-FindReplaceDialog::~FindReplaceDialog() {
-    UnregisterFilter();
-    if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
-}
-
 bool FindReplaceDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     return RouteMessage(this, kMap, message, wParam, lParam, result);
 }
 
-bool FindReplaceDialog::PreTranslateMessage(MSG* message) {
-    if (!hwnd_ || !IsWindowVisible(hwnd_)) return false;
-    if (message->hwnd != hwnd_ && !IsChild(hwnd_, message->hwnd)) return false;
-    return IsDialogMessageW(hwnd_, message) != FALSE;
-}
-
 void FindReplaceDialog::SetRowShift(int pixels) {
     flags_ = (flags_ & ~kRowShiftMask) | ((static_cast<uint32_t>(pixels) & 0xFFFFu) << kRowShiftBit);
-}
-
-HWND FindReplaceDialog::OwnerOf(HWND editControl) const {
-    HWND last = nullptr;
-    for (HWND window = editControl; window;) {
-        last = window;
-        window = (GetWindowLongW(window, GWL_STYLE) & WS_CHILD) ? GetParent(window) : GetWindow(window, GW_OWNER);
-    }
-    return last;
 }
 
 void FindReplaceDialog::Prepare(HWND editControl, bool modal) {
@@ -127,15 +107,12 @@ HWND FindReplaceDialog::EditControl() {
 
 INT_PTR FindReplaceDialog::OpenModal(HWND editControl) {
     Prepare(editControl, true);
-    return DoModal(OwnerOf(editControl), IDD_FIND_REPLACE, ResourceInstance());
+    return RunModal(editControl, IDD_FIND_REPLACE);
 }
 
 int FindReplaceDialog::OpenModeless(HWND editControl) {
     Prepare(editControl, false);
-    if (!hwnd_) {
-        if (!CreateModeless(OwnerOf(editControl), IDD_FIND_REPLACE, ResourceInstance())) return 0;
-        RegisterFilter();
-    }
+    if (!EnsureModeless(editControl, IDD_FIND_REPLACE)) return 0;
     SendMessageW(findCombo_, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
     SetReplaceMode(false);
     ShowWindow(hwnd_, SW_SHOW);
@@ -175,16 +152,6 @@ int FindReplaceDialog::FindNext(HWND editControl, const wchar_t* text, bool matc
     return found;
 }
 
-void FindReplaceDialog::RegisterFilter() {
-    MessageLoop* loop = Module().LoopForThisThread();
-    if (loop && loop->AddFilter(this)) filterLoop_ = loop;
-}
-
-void FindReplaceDialog::UnregisterFilter() {
-    if (filterLoop_) filterLoop_->RemoveFilter(this);
-    filterLoop_ = nullptr;
-}
-
 bool FindReplaceDialog::OnInitDialog(WPARAM, LPARAM, LRESULT& result) {
     findCombo_ = GetDlgItem(hwnd_, IDC_FIND_TEXT);
     replaceCombo_ = GetDlgItem(hwnd_, IDC_REPLACE_TEXT);
@@ -220,23 +187,8 @@ void FindReplaceDialog::SetUpSmartphoneForm() {
     InitFullScreenDialog(hwnd_);
 }
 
-bool FindReplaceDialog::OnHotKey(WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    result = 0;
-    return BackKeyInDialog(hwnd_, WM_HOTKEY, wParam, lParam);
-}
-
 bool FindReplaceDialog::OnFindEditChange(WPARAM, LPARAM, LRESULT& result) {
     UpdateButtons();
-    result = 0;
-    return true;
-}
-
-bool FindReplaceDialog::OnCancel(WPARAM, LPARAM, LRESULT& result) {
-    if (IsModal()) {
-        EndDialog(hwnd_, IDCANCEL);
-    } else {
-        ShowWindow(hwnd_, SW_HIDE);
-    }
     result = 0;
     return true;
 }
@@ -261,17 +213,6 @@ bool FindReplaceDialog::OnReplaceAllButton(WPARAM, LPARAM, LRESULT& result) {
     ReplaceAll();
     result = 0;
     return true;
-}
-
-bool FindReplaceDialog::OnSize(WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    layout_.OnSize(hwnd_, wParam, lParam);
-    result = 0;
-    return true;
-}
-
-bool FindReplaceDialog::OnDestroy(WPARAM, LPARAM, LRESULT&) {
-    UnregisterFilter();
-    return false;
 }
 
 bool FindReplaceDialog::ReadOptions() {

@@ -11,18 +11,17 @@
 #include "common/Window.h"
 #include "common/WideString.h"
 #include "dialogs/DialogLayout.h"
+#include "dialogs/ViewDialog.h"
 #include "dialogs/EditSearch.h"
 #include "document/DialogEditBox.h"
-#include "shell/MessageLoop.h"
 
 namespace brevitex {
 
-class FindReplaceDialog : public DialogBase, public MessageFilter {
+class FindReplaceDialog : public ViewDialog {
 public:
     using Self = FindReplaceDialog;
 
-    FindReplaceDialog() = default;
-    ~FindReplaceDialog() override;
+    FindReplaceDialog() : ViewDialog(kLayoutTable) {}
 
     // Smartphone: runs the dialog modally on a new window. 1 when Find Next, a
     // Replace or Replace All ended it, 2 after "返回" or Back, -1 on failure.
@@ -41,16 +40,14 @@ public:
     void OpenCommand(HWND editControl);
 
     const WideString& FindText() const { return findText_; }
-    bool IsModal() const { return (flags_ & kModal) != 0; }
+    bool IsModal() const override { return (flags_ & kModal) != 0; }
     bool IsReplaceMode() const { return (flags_ & kReplaceMode) != 0; }
     bool MatchCase() const { return (flags_ & kMatchCase) != 0; }
     bool WholeWord() const { return (flags_ & kWholeWord) != 0; }
     int RowShift() const { return static_cast<int16_t>((flags_ >> kRowShiftBit) & 0xFFFF); }
     uint32_t Flags() const { return flags_; }
-    const DialogLayout& Layout() const { return layout_; }
 
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    bool PreTranslateMessage(MSG* message) override;
 
 private:
     static constexpr uint32_t kModal = 0x1;
@@ -66,17 +63,12 @@ private:
     void SetEditControl(HWND editControl);
     // The control searched, found again when the view has re-created it.
     HWND EditControl();
-    HWND OwnerOf(HWND editControl) const;
 
     bool OnInitDialog(WPARAM, LPARAM, LRESULT& result);
-    bool OnHotKey(WPARAM, LPARAM, LRESULT& result);
     bool OnFindEditChange(WPARAM, LPARAM, LRESULT& result);
-    bool OnCancel(WPARAM, LPARAM, LRESULT& result);
     bool OnFindNextButton(WPARAM, LPARAM, LRESULT& result);
     bool OnReplaceButton(WPARAM, LPARAM, LRESULT& result);
     bool OnReplaceAllButton(WPARAM, LPARAM, LRESULT& result);
-    bool OnSize(WPARAM, LPARAM, LRESULT& result);
-    bool OnDestroy(WPARAM, LPARAM, LRESULT& result);
 
     bool ReadOptions();
     static void RememberInHistory(HWND combo, const WideString& text);
@@ -87,13 +79,10 @@ private:
     void UpdateButtons();
     bool SelectionIsOccurrence() const;
     void SetUpSmartphoneForm();
-    void RegisterFilter();
-    void UnregisterFilter();
 
     static const MessageMapEntry<FindReplaceDialog> kMap[];
     static const LayoutRow kLayoutTable[];
 
-    DialogLayout layout_{kLayoutTable};
     static constexpr int kClassNameLength = 64;
 
     HWND editControl_ = nullptr;
@@ -106,7 +95,6 @@ private:
     // modal, replaceMode, matchCase, wholeWord and the row shift, as one word.
     uint32_t flags_ = kReplaceMode | (24u << kRowShiftBit);
     WideString findText_;
-    MessageLoop* filterLoop_ = nullptr;
 };
 
 }  // namespace brevitex

@@ -19,6 +19,7 @@
 namespace brevitex {
 
 class FindReplaceDialog;
+class SmsDialog;
 
 inline constexpr wchar_t kEditViewClassName[] = L"VidavizEdizAvaro";
 // The frame's styles for the view; ES_WANTRETURN (0x1000) records word wrap.
@@ -67,6 +68,7 @@ public:
     // The file as last loaded or saved; not known for an untitled document.
     const FileStamp& Stamp() const { return stamp_; }
     FindReplaceDialog* FindDialog() const { return findDialog_; }
+    SmsDialog* ShortMessageDialog() const { return smsDialog_; }
 
     // Held Up and Down keys: extra moves growing with the square of the time held.
     void KeyRepeatAcceleration(UINT key);
@@ -124,6 +126,7 @@ private:
     DWORD keyRepeatStart_ = 0;
     TickSource tickSource_ = GetTickCount;
     FindReplaceDialog* findDialog_ = nullptr;
+    SmsDialog* smsDialog_ = nullptr;
 };
 
 }  // namespace brevitex

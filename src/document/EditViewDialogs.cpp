@@ -1,41 +1,44 @@
-// The dialogs the view owns: find and replace, and the SMS and call commands.
+// The dialogs the view owns, find and replace and the short message, and the call command.
 #include <new>
 
 #include "dialogs/FindReplaceDialog.h"
+#include "dialogs/PhoneServices.h"
+#include "dialogs/SmsDialog.h"
 #include "document/EditView.h"
 
 namespace brevitex {
 
 namespace {
 
-// The view's find dialog object, made on first use; null when memory ran out.
-FindReplaceDialog* FindDialogOf(FindReplaceDialog*& slot) {
-    if (!slot) slot = new (std::nothrow) FindReplaceDialog;
+// A dialog object of the view, made on first use; null when memory ran out.
+template <class Dialog>
+Dialog* DialogOf(Dialog*& slot) {
+    if (!slot) slot = new (std::nothrow) Dialog;
     return slot;
 }
 
 }  // namespace
 
 bool EditView::OnFindReplace(WPARAM, LPARAM, LRESULT& result) {
-    if (FindReplaceDialog* dialog = FindDialogOf(findDialog_)) dialog->OpenCommand(hwnd_);
+    if (FindReplaceDialog* dialog = DialogOf(findDialog_)) dialog->OpenCommand(hwnd_);
     result = 0;
     return true;
 }
 
 bool EditView::OnFindNext(WPARAM, LPARAM, LRESULT& result) {
-    if (FindReplaceDialog* dialog = FindDialogOf(findDialog_)) dialog->FindNextCommand(hwnd_);
+    if (FindReplaceDialog* dialog = DialogOf(findDialog_)) dialog->FindNextCommand(hwnd_);
     result = 0;
     return true;
 }
 
-// Waiting for the SMS dialog: the command does nothing yet.
 bool EditView::OnSendSms(WPARAM, LPARAM, LRESULT& result) {
+    if (SmsDialog* dialog = DialogOf(smsDialog_)) dialog->OpenCommand(hwnd_);
     result = 0;
     return true;
 }
 
-// Waiting for the call command: it does nothing yet.
 bool EditView::OnCallNumber(WPARAM, LPARAM, LRESULT& result) {
+    MakePhoneCall(hwnd_);
     result = 0;
     return true;
 }
@@ -43,6 +46,8 @@ bool EditView::OnCallNumber(WPARAM, LPARAM, LRESULT& result) {
 void EditView::DestroyDialogs() {
     delete findDialog_;
     findDialog_ = nullptr;
+    delete smsDialog_;
+    smsDialog_ = nullptr;
 }
 
 }  // namespace brevitex

@@ -32,6 +32,15 @@
 #define IDC_GOTO_COLUMN         1018
 // ---- end of the dialogs' ids ------------------------------------------------
 
+// ---- Short message dialog ----------------------------------------------------
+#define IDD_SMS                 115
+#define IDC_SMS_NUMBER          1008
+#define IDC_SMS_MESSAGE         1009
+#define IDC_SMS_COUNTER         1010
+#define IDS_SMS_SENT            32820
+#define IDS_SMS_FAILED          32821
+// ---- end of the short message dialog's ids -----------------------------------
+
 // ---- Edit view and dialog edit box -------------------------------------------
 #define IDR_EDIT_POPUP          140
 #define IDS_UNTITLED            32805
@@ -66,6 +75,9 @@
 #define ID_INFO_LINES           32615
 #define ID_INFO_CHARS           32616
 #define ID_INFO_ENCODING        32617
+#define IDS_INFO_LINES          32615
+#define IDS_INFO_CHARS          32616
+#define IDS_INFO_ENCODING       32617
 #define ID_APP_ABOUT            57664
 #define ID_APP_EXIT             57665
 #define IDS_FILE_FILTER         32802
