@@ -78,6 +78,10 @@
 #define IDS_INFO_LINES          32615
 #define IDS_INFO_CHARS          32616
 #define IDS_INFO_ENCODING       32617
+#define IDS_ABOUT               32790
+#define IDS_POSITION            32791
+#define IDR_TOOLBAR             120
+#define IDB_TOOLBAR             120
 #define ID_APP_ABOUT            57664
 #define ID_APP_EXIT             57665
 #define IDS_FILE_FILTER         32802

@@ -18,7 +18,6 @@ namespace {
 
 constexpr UINT kSetSipInfo = 224;           // SPI_SETSIPINFO
 constexpr DWORD kInvalidMenuHandle = 1401;  // ERROR_INVALID_MENU_HANDLE
-constexpr UINT kPositionTextId = 32791;     // "[%d, %d]"
 constexpr UINT kHotKeyModifierMask = kHotKeyReleased;
 
 // Key messages from WM_KEYDOWN to 0x0108 and the mouse messages end the selection
@@ -65,6 +64,7 @@ const MessageMapEntry<MainFrame> MainFrame::kMessageMap[] = {
     BX_COMMAND(ID_EDIT_SELECTMODE, OnSelectionMode),
     BX_COMMAND(ID_APP_EXIT, OnExit),
     BX_COMMAND(ID_VIEW_TOOLBAR, OnToolBar),
+    BX_COMMAND(ID_APP_ABOUT, OnAbout),
     BX_ANY_COMMAND(OnViewCommand),
     BX_MESSAGE(WM_SIZE, OnSize),
     BX_MESSAGE(WM_ERASEBKGND, OnEraseBackground),
@@ -146,10 +146,13 @@ void MainFrame::SetUpSmartphoneKeys() {
     }
 }
 
-// The toolbar window (Pocket PC) comes with the toolbar; until it exists the
-// frame has none, and the layout and the UI-update state simply skip it.
-void MainFrame::CreateToolBar(bool) {
-    if (toolbar_) updateUI_.AddToolBar(toolbar_);
+// Pocket PC: the toolbar, shown or hidden by the setting. Without it (no
+// resource, no window) the layout and the UI-update state simply skip it.
+void MainFrame::CreateToolBar(bool visible) {
+    toolbar_ = toolBar_.Create(hwnd_, visible ? kToolBarShownStyle : kToolBarHiddenStyle, ID_VIEW_TOOLBAR);
+    if (!toolbar_) return;
+    if (visible) ShowWindow(toolbar_, SW_SHOW);
+    updateUI_.AddToolBar(toolbar_);
 }
 
 void MainFrame::RegisterWithLoop() {
@@ -173,7 +176,7 @@ bool MainFrame::OnUpdatePosition(WPARAM, LPARAM, LRESULT& result) {
     auto line = static_cast<int>(SendMessageW(client_, EM_LINEFROMCHAR, end, 0));
     auto lineStart = static_cast<int>(SendMessageW(client_, EM_LINEINDEX, static_cast<WPARAM>(-1), 0));
     WideString text;
-    if (text.FormatId(kPositionTextId, line + 1, static_cast<int>(end) - lineStart + 1)) {
+    if (text.FormatId(IDS_POSITION, line + 1, static_cast<int>(end) - lineStart + 1)) {
         SetWindowTextW(toolbar_, text);
     }
     return true;
@@ -226,18 +229,6 @@ bool MainFrame::OnInitMenuPopup(WPARAM wParam, LPARAM lParam, LRESULT& result) {
     auto popup = reinterpret_cast<HMENU>(wParam);
     if (!RefreshInfoPopup(popup, lParam) && popup) updateUI_.ApplyToMenu(popup);
     return true;
-}
-
-// The info popup is the one whose first item is 32615. Its read-outs (line
-// count, length, encoding) come with the document-info work; until then the
-// popup keeps its resource texts and is left out of the state pass.
-bool MainFrame::RefreshInfoPopup(HMENU popup, LPARAM lParam) {
-    if (!popup || HIWORD(lParam) != 0) return false;
-    MENUITEMINFOW item{};
-    item.cbSize = sizeof(item);
-    item.fMask = MIIM_ID | MIIM_SUBMENU;
-    if (!GetMenuItemInfoW(popup, 0, TRUE, &item) || item.hSubMenu) return false;
-    return item.wID == ID_INFO_LINES;
 }
 
 bool MainFrame::OnActivate(WPARAM wParam, LPARAM lParam, LRESULT&) {
@@ -372,8 +363,12 @@ bool MainFrame::OnToolBar(WPARAM, LPARAM, LRESULT& result) {
     return true;
 }
 
-// "关于..." (57664) joins the commands above together with the About box;
-// until then it goes this way like every command the frame does not handle.
+bool MainFrame::OnAbout(WPARAM, LPARAM, LRESULT& result) {
+    result = 0;
+    ShowAbout();
+    return true;
+}
+
 bool MainFrame::OnViewCommand(WPARAM wParam, LPARAM lParam, LRESULT& result) {
     result = 0;
     if (!view_.Handle()) return false;

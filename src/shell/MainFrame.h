@@ -14,6 +14,7 @@
 #include "common/WideString.h"
 #include "common/Window.h"
 #include "document/EditView.h"
+#include "shell/BToolBar.h"
 #include "shell/MessageLoop.h"
 #include "shell/UpdateUI.h"
 
@@ -52,6 +53,7 @@ public:
     HWND EditWindow() const { return client_; }
     HWND CommandBar() const { return commandBar_; }
     HWND ToolBarWindow() const { return toolbar_; }
+    const BToolBar& ToolBarObject() const { return toolBar_; }
     HFONT EditFont() const { return editFont_; }
     DWORD Flags() const { return flags_; }
     const EditView& View() const { return view_; }
@@ -87,6 +89,7 @@ private:
     bool OnSelectionMode(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnExit(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnToolBar(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnAbout(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnViewCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // Creation steps.
@@ -95,8 +98,11 @@ private:
     void CreateToolBar(bool visible);
     void RegisterWithLoop();
 
-    // The read-outs of the info popup; true when the popup was the info popup.
+    // The read-outs of the info popup; true when the popup was the info popup (DocumentInfo.cpp).
     bool RefreshInfoPopup(HMENU popup, LPARAM lParam);
+    void ShowAbout();
+    // The name the info popup gives an encoding, the ANSI code page for Ansi and AutoDetect.
+    static const wchar_t* EncodingDisplayName(TextEncoding encoding);
     void LayoutChildren(bool moveToolBar);
     void FitToInputPanel();
     void StartSelectionMode();
@@ -112,6 +118,7 @@ private:
     HACCEL accelerators_ = nullptr;
     HWND commandBar_ = nullptr;
     UpdateUI updateUI_;
+    BToolBar toolBar_;
     EditView view_;
     HFONT editFont_ = nullptr;
     DWORD flags_ = 0;

@@ -1,0 +1,73 @@
+// The info popup's read-outs of the document (lines, characters, encoding)
+// and the About box.
+#include "common/WideString.h"
+#include "device/DeviceShell.h"
+#include "resources/resource.h"
+#include "shell/AppModule.h"
+#include "shell/MainFrame.h"
+
+namespace brevitex {
+
+namespace {
+
+// The version is defined once, by the build (CMakeLists.txt).
+constexpr wchar_t kVersionText[] = L"" BREVITEX_VERSION;
+constexpr wchar_t kAuthor[] = L"Brevitex 开发者";
+// The project has no home page or e-mail address of its own.
+constexpr wchar_t kNoAddress[] = L"-";
+
+void SetItemText(HMENU menu, UINT id, const WideString& text) {
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_TYPE;
+    item.fType = MFT_STRING;
+    item.dwTypeData = const_cast<wchar_t*>(text.c_str());
+    SetMenuItemInfoW(menu, id, FALSE, &item);
+}
+
+}  // namespace
+
+const wchar_t* MainFrame::EncodingDisplayName(TextEncoding encoding) {
+    int32_t value = static_cast<int32_t>(encoding);
+    if (encoding == TextEncoding::Ansi || encoding == TextEncoding::AutoDetect) value = static_cast<int32_t>(GetACP());
+    switch (value) {
+    case static_cast<int32_t>(TextEncoding::Utf16):
+        return L"UTF-16";
+    case static_cast<int32_t>(TextEncoding::Utf8):
+        return L"UTF-8";
+    case 936:
+        return L"GBK";
+    case 950:
+        return L"Big5";
+    default:
+        return L"ANSI";
+    }
+}
+
+bool MainFrame::RefreshInfoPopup(HMENU popup, LPARAM lParam) {
+    if (!popup || HIWORD(lParam) != 0) return false;
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_ID | MIIM_SUBMENU;
+    if (!GetMenuItemInfoW(popup, 0, TRUE, &item) || item.hSubMenu || item.wID != ID_INFO_LINES) return false;
+
+    const auto lines = client_ ? static_cast<unsigned>(SendMessageW(client_, EM_GETLINECOUNT, 0, 0)) : 0u;
+    const auto characters = client_ ? static_cast<unsigned>(GetWindowTextLengthW(client_)) : 0u;
+    WideString text;
+    if (text.FormatId(IDS_INFO_LINES, lines)) SetItemText(popup, ID_INFO_LINES, text);
+    if (text.FormatId(IDS_INFO_CHARS, characters)) SetItemText(popup, ID_INFO_CHARS, text);
+    if (text.FormatId(IDS_INFO_ENCODING, EncodingDisplayName(view_.Encoding()))) {
+        SetItemText(popup, ID_INFO_ENCODING, text);
+    }
+    return true;
+}
+
+void MainFrame::ShowAbout() {
+    WideString product;
+    if (!product.Load(IDS_APP_TITLE)) product = Module().Title();
+    WideString text;
+    if (!text.FormatId(IDS_ABOUT, product.c_str(), kVersionText, kAuthor, kNoAddress, kNoAddress)) return;
+    DeviceMessageBox(hwnd_, text, Module().Title(), MB_OK | MB_ICONINFORMATION);
+}
+
+}  // namespace brevitex
