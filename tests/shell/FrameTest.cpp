@@ -221,7 +221,7 @@ TEST_F(MainFrameTest, SelectionModeExtendsWithArrowsAndEndsOnOtherKeys) {
     EXPECT_GE(GetKeyState(VK_SHIFT), 0);
 }
 
-TEST_F(MainFrameTest, PocketPcFrameSitsAboveTheCommandBarWithTheViewFillingIt) {
+TEST_F(MainFrameTest, PocketPcFrameSitsAboveTheCommandBarWithViewAndToolBarFillingIt) {
     CreateFrame();
     ASSERT_NE(frame_->CommandBar(), nullptr);
     EXPECT_NE(MenuState(ID_VIEW_TOOLBAR), -1) << "Pocket PC keeps the toolbar item";
@@ -231,8 +231,10 @@ TEST_F(MainFrameTest, PocketPcFrameSitsAboveTheCommandBarWithTheViewFillingIt) {
     EXPECT_LE(frame.bottom, bar.top);
     GetClientRect(hwnd_, &client);
     GetWindowRect(Edit(), &edit);
+    RECT toolbar{};
+    ASSERT_TRUE(GetWindowRect(frame_->ToolBarWindow(), &toolbar));
     EXPECT_EQ(edit.right - edit.left, client.right);
-    EXPECT_EQ(edit.bottom - edit.top, client.bottom);
+    EXPECT_EQ(edit.bottom - edit.top + toolbar.bottom - toolbar.top, client.bottom) << "the view fills the rest";
 
     // Exit posts WM_CLOSE; an unmodified document closes without a question.
     testsupport::BoxAnswerer boxes(IDCANCEL);
