@@ -369,8 +369,13 @@ TEST(TextFileTest, SaveKeepsTheFileItsModeOwnerAndLinks) {
     // Root can give the file another owner; anyone else keeps their own.
     std::string owner = UnixIsRoot() ? " && chown 65534 " + Quoted(path) : "";
     ASSERT_TRUE(RunUnix("chmod 0600 " + Quoted(path) + owner + " && ln " + Quoted(path) + " " + Quoted(link)));
+    // Where file permissions bind even root's file server, the file goes back to root.
+    if (!owner.empty() && !CanOpenForWriting(path)) {
+        ASSERT_TRUE(RunUnix("chown 0 " + Quoted(path)));
+        owner.clear();
+    }
     const std::string before = UnixIdentity(path);
-    ASSERT_EQ(before.substr(0, 6), "600 " + std::string(owner.empty() ? "" : "65"));
+    ASSERT_EQ(before.substr(0, 4), "600 ");
 
     ASSERT_TRUE(Save(path, L"changed", TextEncoding::Utf8, false));
     EXPECT_EQ(UnixIdentity(path), before) << "mode, owner, links and inode";
