@@ -208,13 +208,13 @@ TEST(TextFileTest, RefusesFilesTooLargeToHold) {
     TempDir dir;
     // 4 GiB and more: the low 32 bits alone would load a fragment.
     std::wstring huge = dir.File(L"huge.txt");
-    ASSERT_TRUE(MakeSparseFile(huge, (uint64_t{1} << 32) + 3, "abc"));
+    if (!MakeSparseFile(huge, (uint64_t{1} << 32) + 3, "abc")) GTEST_SKIP() << "no sparse files of 4 GiB here";
     Loaded l = Load(huge);
     EXPECT_FALSE(l.ok);
     EXPECT_EQ(l.text, L"untouched");
     // Below 4 GiB, but its text cannot be allocated.
     std::wstring big = dir.File(L"big.txt");
-    ASSERT_TRUE(MakeSparseFile(big, uint64_t{3} << 30, "abc"));
+    if (!MakeSparseFile(big, uint64_t{3} << 30, "abc")) GTEST_SKIP() << "no sparse files of 3 GiB here";
     l = Load(big);
     EXPECT_FALSE(l.ok);
     EXPECT_EQ(l.text, L"untouched");
