@@ -11,8 +11,6 @@ namespace dialogtests {
 
 namespace {
 
-thread_local ModalDriver* t_driver = nullptr;
-
 const wchar_t kHostClass[] = L"BrevitexDialogTestHost";
 
 void RegisterHostClass() {
@@ -26,16 +24,6 @@ void RegisterHostClass() {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     RegisterClassW(&wc);
     registered = true;
-}
-
-BOOL CALLBACK FindDialogProc(HWND window, LPARAM found) {
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (lstrcmpW(name, L"#32770") == 0 && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 }  // namespace
@@ -100,43 +88,6 @@ int EditHost::UndoSteps() const {
     int steps = 0;
     while (steps < 1000 && SendMessageW(edit_, EM_CANUNDO, 0, 0) && SendMessageW(edit_, EM_UNDO, 0, 0)) ++steps;
     return steps;
-}
-
-HWND FindThreadDialog() {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindDialogProc, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-ModalDriver::ModalDriver(std::function<void(HWND)> action, DWORD timeoutMs)
-    : action_(std::move(action)), timeoutMs_(timeoutMs), start_(GetTickCount()) {
-    t_driver = this;
-    timer_ = SetTimer(nullptr, 0, 30, &ModalDriver::Tick);
-}
-
-ModalDriver::~ModalDriver() {
-    if (timer_) KillTimer(nullptr, timer_);
-    if (t_driver == this) t_driver = nullptr;
-}
-
-void CALLBACK ModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (t_driver) t_driver->OnTick();
-}
-
-void ModalDriver::OnTick() {
-    if (acting_) return;
-    HWND dialog = FindThreadDialog();
-    if (!dialog) return;
-    if (GetTickCount() - start_ > timeoutMs_) {
-        timedOut_ = true;
-        EndDialog(dialog, kTimedOutResult);
-        return;
-    }
-    if (acted_) return;
-    acting_ = true;
-    acted_ = true;
-    action_(dialog);
-    acting_ = false;
 }
 
 PlatformScope::PlatformScope(bool smartphone) {

@@ -1,6 +1,5 @@
-// Helpers of the dialog tests: a rich edit control in a top-level host window,
-// a driver that acts on a modal dialog from inside its own loop (with a
-// time-out that cancels it), and a scope that switches the platform form.
+// Helpers of the dialog tests: a rich edit control in a top-level host window
+// and a scope that switches the platform form.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +7,12 @@
 #include <functional>
 #include <string>
 
+#include "support/TestSupport.h"
+
 namespace dialogtests {
+
+using testsupport::FindThreadDialog;
+using testsupport::ModalDriver;
 
 // A top-level window holding a multi-line rich edit control of the view's class.
 class EditHost {
@@ -33,37 +37,6 @@ private:
     HWND frame_ = nullptr;
     HWND edit_ = nullptr;
 };
-
-// Acts once on the first visible dialog of this thread, from a timer that runs
-// inside the dialog's modal loop; any dialog still up after the time-out is
-// ended with kTimedOutResult.
-class ModalDriver {
-public:
-    static constexpr INT_PTR kTimedOutResult = 99;
-
-    explicit ModalDriver(std::function<void(HWND dialog)> action, DWORD timeoutMs = 10000);
-    ~ModalDriver();
-    ModalDriver(const ModalDriver&) = delete;
-    ModalDriver& operator=(const ModalDriver&) = delete;
-
-    bool Acted() const { return acted_; }
-    bool TimedOut() const { return timedOut_; }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
-    void OnTick();
-
-    std::function<void(HWND)> action_;
-    DWORD timeoutMs_;
-    DWORD start_;
-    UINT_PTR timer_ = 0;
-    bool acting_ = false;
-    bool acted_ = false;
-    bool timedOut_ = false;
-};
-
-// The first visible dialog window (class #32770) of this thread, or null.
-HWND FindThreadDialog();
 
 // Switches the process to the Smartphone or Pocket PC form for a scope.
 class PlatformScope {

@@ -169,6 +169,59 @@ bool FileOperationRecorder::Hook(SHFILEOPSTRUCTW* operation, int* result, void* 
     return false;
 }
 
+namespace {
+
+thread_local ModalDriver* t_driver = nullptr;
+
+BOOL CALLBACK FindDialogProc(HWND window, LPARAM found) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (lstrcmpW(name, L"#32770") == 0 && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FindThreadDialog() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindDialogProc, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+ModalDriver::ModalDriver(std::function<void(HWND)> action, DWORD timeoutMs)
+    : action_(std::move(action)), timeoutMs_(timeoutMs), start_(GetTickCount()) {
+    t_driver = this;
+    timer_ = SetTimer(nullptr, 0, 30, &ModalDriver::Tick);
+}
+
+ModalDriver::~ModalDriver() {
+    if (timer_) KillTimer(nullptr, timer_);
+    if (t_driver == this) t_driver = nullptr;
+}
+
+void CALLBACK ModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (t_driver) t_driver->OnTick();
+}
+
+void ModalDriver::OnTick() {
+    if (acting_) return;
+    HWND dialog = FindThreadDialog();
+    if (!dialog) return;
+    if (GetTickCount() - start_ > timeoutMs_) {
+        timedOut_ = true;
+        EndDialog(dialog, kTimedOutResult);
+        return;
+    }
+    if (acted_) return;
+    acting_ = true;
+    acted_ = true;
+    action_(dialog);
+    acting_ = false;
+}
+
 std::wstring ProgramPath() {
     // Test executables live in build\tests, the program in build.
     wchar_t self[MAX_PATH];

@@ -101,6 +101,37 @@ private:
     std::vector<RecordedFileOperation> operations_;
 };
 
+// Acts once on the first visible dialog of this thread, from a timer that runs
+// inside the dialog's modal loop (the action may pump messages itself); any
+// dialog still up after the time-out is ended with kTimedOutResult.
+class ModalDriver {
+public:
+    static constexpr INT_PTR kTimedOutResult = 99;
+
+    explicit ModalDriver(std::function<void(HWND dialog)> action, DWORD timeoutMs = 10000);
+    ~ModalDriver();
+    ModalDriver(const ModalDriver&) = delete;
+    ModalDriver& operator=(const ModalDriver&) = delete;
+
+    bool Acted() const { return acted_; }
+    bool TimedOut() const { return timedOut_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    void OnTick();
+
+    std::function<void(HWND)> action_;
+    DWORD timeoutMs_;
+    DWORD start_;
+    UINT_PTR timer_ = 0;
+    bool acting_ = false;
+    bool acted_ = false;
+    bool timedOut_ = false;
+};
+
+// The first visible dialog window (class #32770) of this thread, or null.
+HWND FindThreadDialog();
+
 // Windows path of the built program (brevitex.exe).
 std::wstring ProgramPath();
 

@@ -1,0 +1,320 @@
+// The Open / Save As dialog on real folders, driven inside its own modal loop
+// as a user would: the extension and overwrite rules, taps on files and
+// folders, the initial folder and name, Up, the encoding presets, the
+// over-long name, the menus' states, the file commands and Go to.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "device/DeviceShell.h"
+#include "filebrowser/FileBrowserDialog.h"
+#include "resources/resource.h"
+#include "shell/Settings.h"
+#include "support/TestSupport.h"
+
+using namespace brevitex;
+using testsupport::BoxAnswerer;
+using testsupport::ModalDriver;
+using testsupport::PumpUntil;
+using testsupport::ScopedEnvironment;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+namespace {
+
+// The Open and Save As type lists as the document commands prepare them.
+const wchar_t kOpenTypes[] = L"文本文件\0*.txt,*.log\0TXT 文件\0*.txt\0所有文件\0*.*\0";
+const wchar_t kSaveTypes[] = L"TXT 文件\0*.txt\0INI 文件\0*.ini\0所有文件\0*.*\0";
+constexpr int kAllFilesSaveType = 2;
+
+class Owner {
+public:
+    Owner() {
+        hwnd_ = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 80, 80, nullptr, nullptr,
+                                nullptr, nullptr);
+    }
+    ~Owner() { DestroyWindow(hwnd_); }
+    HWND hwnd_;
+};
+
+std::wstring Text(HWND window) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+HWND List(HWND dialog) { return GetDlgItem(dialog, IDC_FB_LIST); }
+
+std::wstring ShownFolder(FileBrowserDialog& browser) { return std::wstring(browser.List().FolderWithSlash()); }
+
+// Waits until the list shows the folder (with its trailing '\').
+bool WaitForFolder(FileBrowserDialog& browser, const std::wstring& folder) {
+    return PumpUntil([&] { return _wcsicmp(ShownFolder(browser).c_str(), folder.c_str()) == 0; }, 3000);
+}
+
+int ItemOf(FileBrowserDialog& browser, const wchar_t* name) { return browser.List().FindItem(name); }
+
+void Select(HWND dialog, int item) {
+    ListView_SetItemState(List(dialog), item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+// A tap on a list row: button down and up at the row's centre.
+void Tap(HWND dialog, int item) {
+    RECT row{};
+    ListView_GetItemRect(List(dialog), item, &row, LVIR_LABEL);
+    const LPARAM point = MAKELPARAM((row.left + row.right) / 2, (row.top + row.bottom) / 2);
+    PostMessageW(List(dialog), WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(List(dialog), WM_LBUTTONUP, 0, point);
+    testsupport::PumpPending();
+}
+
+void Command(HWND dialog, UINT id) { SendMessageW(dialog, WM_COMMAND, id, 0); }
+
+void SetName(HWND dialog, const std::wstring& name) { SetWindowTextW(GetDlgItem(dialog, IDC_FB_NAME), name.c_str()); }
+
+void ChooseType(HWND dialog, int index) {
+    HWND combo = GetDlgItem(dialog, IDC_FB_TYPE);
+    SendMessageW(combo, CB_SETCURSEL, index, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FB_TYPE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+std::wstring SelectedText(HWND combo) {
+    wchar_t text[128] = {};
+    SendMessageW(combo, CB_GETLBTEXT, SendMessageW(combo, CB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+class FileBrowserDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetLastFilePath(L"");
+        ASSERT_TRUE(WriteBytes(dir_.File(L"notes.txt"), "n"));
+        ASSERT_TRUE(WriteBytes(dir_.File(L"readme.TXT"), "r"));
+        ASSERT_TRUE(WriteBytes(dir_.File(L"setup.ini"), "s"));
+        ASSERT_TRUE(CreateDirectoryW(dir_.File(L"子目录").c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW(dir_.File(L"folder.txt").c_str(), nullptr));
+    }
+    void TearDown() override { SetLastFilePath(L""); }
+
+    // Runs the dialog with a script acting inside its modal loop; the result of the run.
+    INT_PTR Run(FileBrowserDialog& browser, const std::function<void(HWND)>& script) {
+        ModalDriver driver(script);
+        INT_PTR result = browser.Run(owner_.hwnd_);
+        EXPECT_TRUE(driver.Acted());
+        EXPECT_FALSE(driver.TimedOut()) << "the script left the dialog open";
+        return result;
+    }
+
+    // Save As in the scratch folder with a typed name and a type; the chosen path, or "" when it stayed open.
+    std::wstring SaveAs(const std::wstring& name, int type = 0) {
+        FileBrowserDialog browser(BrowseMode::SaveAs, (dir_.Path() + L"\\draft").c_str(), kSaveTypes);
+        INT_PTR result = Run(browser, [&](HWND dialog) {
+            ChooseType(dialog, type);
+            SetName(dialog, name);
+            Command(dialog, IDOK);
+            if (IsWindow(dialog) && IsWindowVisible(dialog)) Command(dialog, IDCANCEL);
+        });
+        return result == IDOK ? std::wstring(browser.Path()) : std::wstring();
+    }
+
+    std::wstring Folder() const { return dir_.Path() + L"\\"; }
+
+    TempDir dir_{TempDir::kDevicePath};
+    Owner owner_;
+};
+
+}  // namespace
+
+TEST_F(FileBrowserDialogTest, SaveAsAddsTheTypesExtensionUnlessTheNameEndsWithIt) {
+    EXPECT_EQ(SaveAs(L"new"), Folder() + L"new.txt");
+    EXPECT_EQ(SaveAs(L"new.TXT"), Folder() + L"new.TXT");
+    EXPECT_EQ(SaveAs(L"new.log"), Folder() + L"new.log.txt");
+    EXPECT_EQ(SaveAs(L""), Folder() + L".txt");
+    EXPECT_EQ(SaveAs(L"config", 1), Folder() + L"config.ini");
+    EXPECT_EQ(SaveAs(L"plain", kAllFilesSaveType), Folder() + L"plain") << "所有文件 takes the name as typed";
+    EXPECT_EQ(_wcsicmp(LastFilePath(), Folder().c_str()), 0) << "the folder shown becomes the last folder";
+}
+
+TEST_F(FileBrowserDialogTest, SaveAsAsksBeforeOverwritingButNotForAFolder) {
+    {
+        BoxAnswerer boxes(IDNO);
+        EXPECT_EQ(SaveAs(L"notes"), L"") << "No keeps the dialog open";
+        auto shown = boxes.Boxes();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, L"文件已存在,是否覆盖?");
+        EXPECT_EQ(shown[0].caption, L"Brevitex");
+        EXPECT_EQ(shown[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+    }
+    {
+        BoxAnswerer boxes(IDYES);
+        EXPECT_EQ(SaveAs(L"notes"), Folder() + L"notes.txt");
+        EXPECT_EQ(boxes.Boxes().size(), 1u);
+    }
+    BoxAnswerer boxes(IDNO);
+    EXPECT_EQ(SaveAs(L"folder.txt", kAllFilesSaveType), Folder() + L"folder.txt");
+    EXPECT_TRUE(boxes.Boxes().empty()) << "an existing folder is not a file to overwrite";
+}
+
+TEST_F(FileBrowserDialogTest, SaveAsTapOnAFileFillsTheNameAndAsksAtOnceThenAgainOnOk) {
+    BoxAnswerer boxes(IDNO);
+    FileBrowserDialog browser(BrowseMode::SaveAs, (dir_.Path() + L"\\draft").c_str(), kSaveTypes);
+    std::wstring nameAfterTap;
+    size_t asked = 0;
+    bool openAfterTap = false;
+    INT_PTR result = Run(browser, [&](HWND dialog) {
+        ASSERT_TRUE(WaitForFolder(browser, Folder()));
+        EXPECT_EQ(Text(GetDlgItem(dialog, IDC_FB_NAME)), L"draft");
+        EXPECT_EQ(Text(dialog), L"另存为");
+        Tap(dialog, ItemOf(browser, L"notes.txt"));
+        PumpUntil([&] { return !boxes.Boxes().empty(); }, 2000);
+        nameAfterTap = Text(GetDlgItem(dialog, IDC_FB_NAME));
+        asked = boxes.Boxes().size();
+        openAfterTap = IsWindowVisible(dialog) != FALSE;
+        boxes.SetAnswer(IDYES);
+        Command(dialog, IDOK);
+    });
+    EXPECT_EQ(nameAfterTap, L"notes.txt");
+    EXPECT_EQ(asked, 1u) << "the tap runs the accept test at once";
+    EXPECT_TRUE(openAfterTap) << "a tap never ends Save As";
+    EXPECT_EQ(boxes.Boxes().size(), 2u) << "OK asks again";
+    ASSERT_EQ(result, IDOK);
+    EXPECT_EQ(std::wstring(browser.Path()), Folder() + L"notes.txt");
+}
+
+TEST_F(FileBrowserDialogTest, OpenTapOnAFileEndsWithItATapOnAFolderEntersIt) {
+    FileBrowserDialog browser(BrowseMode::Open, (dir_.Path() + L"\\notes.txt").c_str(), kOpenTypes);
+    std::wstring encodingShown;
+    bool nameBoxShown = true;
+    std::wstring entered;
+    bool stayedOnOk = false;
+    INT_PTR result = Run(browser, [&](HWND dialog) {
+        ASSERT_TRUE(WaitForFolder(browser, Folder()));
+        encodingShown = SelectedText(GetDlgItem(dialog, IDC_FB_ENCODING));
+        nameBoxShown = IsWindowVisible(GetDlgItem(dialog, IDC_FB_NAME)) != FALSE;
+        EXPECT_EQ(ItemOf(browser, L"setup.ini"), -1) << "the first type lists *.txt,*.log";
+        Tap(dialog, ItemOf(browser, L"子目录"));
+        WaitForFolder(browser, Folder() + L"子目录\\");
+        entered = ShownFolder(browser);
+        ASSERT_TRUE(WriteBytes(dir_.File(L"子目录\\inner.txt"), "i"));
+        SendMessageW(List(dialog), WM_USER + 1, 1, 0);  // reload, as a change notification would
+        PumpUntil([&] { return ItemOf(browser, L"inner.txt") != -1; }, 3000);
+        Command(dialog, IDOK);
+        stayedOnOk = IsWindowVisible(dialog) != FALSE;
+        SendMessageW(GetDlgItem(dialog, IDC_FB_ENCODING), CB_SETCURSEL, 2, 0);  // UTF-8
+        Tap(dialog, ItemOf(browser, L"inner.txt"));
+        PumpUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 3000);
+    });
+    EXPECT_EQ(encodingShown, L"自动检测");
+    EXPECT_FALSE(nameBoxShown);
+    EXPECT_EQ(_wcsicmp(entered.c_str(), (Folder() + L"子目录\\").c_str()), 0) << entered;
+    EXPECT_TRUE(stayedOnOk) << "OK with nothing selected does nothing";
+    ASSERT_EQ(result, IDOK);
+    EXPECT_EQ(_wcsicmp(browser.Path(), dir_.File(L"子目录\\inner.txt").c_str()), 0) << browser.Path();
+    EXPECT_EQ(browser.Encoding(), TextEncoding::Utf8);
+    EXPECT_EQ(_wcsicmp(LastFilePath(), (Folder() + L"子目录\\").c_str()), 0);
+}
+
+TEST_F(FileBrowserDialogTest, BareNameStartsInTheLastFolderOrTheDocumentsFolder) {
+    TempDir documents(TempDir::kDevicePath);
+    ScopedEnvironment documentsFolder(L"BREVITEX_DOCUMENTS", documents.Path().c_str());
+    const struct {
+        std::wstring last;
+        std::wstring expected;
+    } cases[] = {
+        {Folder(), Folder()},
+        {L"", documents.Path() + L"\\"},
+        {dir_.File(L"gone\\"), documents.Path() + L"\\"},
+    };
+    for (const auto& c : cases) {
+        SetLastFilePath(c.last.c_str());
+        FileBrowserDialog browser(BrowseMode::SaveAs, L"无标题3", kSaveTypes);
+        std::wstring shown, name;
+        Run(browser, [&](HWND dialog) {
+            WaitForFolder(browser, c.expected);
+            shown = ShownFolder(browser);
+            name = Text(GetDlgItem(dialog, IDC_FB_NAME));
+            Command(dialog, IDCANCEL);
+        });
+        EXPECT_EQ(_wcsicmp(shown.c_str(), c.expected.c_str()), 0) << "last folder \"" << std::string(c.last.begin(), c.last.end()) << "\"";
+        EXPECT_EQ(name, L"无标题3");
+    }
+}
+
+TEST_F(FileBrowserDialogTest, UpGoesToTheParentAndAtTheDeviceRootOnlyMovesTheFocus) {
+    FileBrowserDialog browser(BrowseMode::Open, dir_.File(L"子目录\\x.txt").c_str(), kOpenTypes);
+    std::wstring afterUp, atRoot, afterRootUp;
+    bool listFocused = false;
+    Run(browser, [&](HWND dialog) {
+        WaitForFolder(browser, Folder() + L"子目录\\");
+        Command(dialog, IDC_FB_UP);
+        WaitForFolder(browser, Folder());
+        afterUp = ShownFolder(browser);
+        Command(dialog, ID_FB_GO_DEVICE);
+        WaitForFolder(browser, L"\\");
+        atRoot = ShownFolder(browser);
+        SetFocus(GetDlgItem(dialog, IDC_FB_TYPE));
+        Command(dialog, IDC_FB_UP);
+        testsupport::PumpPending();
+        afterRootUp = ShownFolder(browser);
+        listFocused = GetFocus() == List(dialog);
+        Command(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(_wcsicmp(afterUp.c_str(), Folder().c_str()), 0) << afterUp;
+    EXPECT_EQ(atRoot, L"\\");
+    EXPECT_EQ(afterRootUp, L"\\");
+    EXPECT_TRUE(listFocused);
+}
+
+TEST_F(FileBrowserDialogTest, EncodingPresetsSelectTheirEntryOrTheFirst) {
+    const struct {
+        BrowseMode mode;
+        TextEncoding preset;
+        const wchar_t* shown;
+        int count;
+    } cases[] = {
+        {BrowseMode::SaveAs, TextEncoding::Utf8, L"UTF-8", 3},
+        {BrowseMode::SaveAs, TextEncoding::Utf16, L"UTF-16", 3},
+        {BrowseMode::SaveAs, static_cast<TextEncoding>(936), L"ANSI", 3},
+        {BrowseMode::SaveAs, TextEncoding::AutoDetect, L"ANSI", 3},
+        {BrowseMode::Open, static_cast<TextEncoding>(936), L"自动检测", 4},
+    };
+    for (const auto& c : cases) {
+        FileBrowserDialog browser(c.mode, L"", c.mode == BrowseMode::Open ? kOpenTypes : kSaveTypes);
+        browser.SetEncoding(c.preset);
+        std::wstring shown;
+        int count = 0;
+        Run(browser, [&](HWND dialog) {
+            HWND combo = GetDlgItem(dialog, IDC_FB_ENCODING);
+            shown = SelectedText(combo);
+            count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+            Command(dialog, IDCANCEL);
+        });
+        EXPECT_EQ(shown, c.shown) << static_cast<int>(c.preset);
+        EXPECT_EQ(count, c.count);
+    }
+}
+
+TEST_F(FileBrowserDialogTest, AnOverLongNameIsRefusedAndTheUserTold) {
+    BoxAnswerer boxes(IDOK);
+    FileBrowserDialog browser(BrowseMode::SaveAs, (dir_.Path() + L"\\draft").c_str(), kSaveTypes);
+    bool stayed = false;
+    INT_PTR result = Run(browser, [&](HWND dialog) {
+        WaitForFolder(browser, Folder());
+        SetName(dialog, std::wstring(300, L'长'));
+        Command(dialog, IDOK);
+        stayed = IsWindowVisible(dialog) != FALSE;
+        Command(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(result, IDCANCEL);
+    auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, L"文件名太长,请输入较短的名称。");
+    EXPECT_EQ(shown[0].caption, L"Brevitex");
+    EXPECT_EQ(std::wstring(browser.Path()), dir_.Path() + L"\\draft") << "nothing written to the path";
+}
