@@ -13,6 +13,7 @@ const MessageMapEntry<FolderComboBox> FolderComboBox::kMap[] = {
     BX_MESSAGE(WM_LBUTTONDOWN, OnButtonDown),
     BX_MESSAGE(WM_LBUTTONDBLCLK, OnButtonDown),
     BX_MESSAGE(WM_KEYDOWN, OnKeyDown),
+    BX_MESSAGE(WM_GETDLGCODE, OnGetDlgCode),
 };
 
 bool FolderComboBox::Attach(HWND combo, HWND tree) {
@@ -74,6 +75,14 @@ bool FolderComboBox::OnKeyDown(WPARAM wParam, LPARAM, LRESULT& result) {
     if (wParam != VK_RETURN) return false;
     ToggleDropDown();
     result = 0;
+    return true;
+}
+
+// Enter drops the tree down instead of pressing the dialog's default button.
+bool FolderComboBox::OnGetDlgCode(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = DefaultProc(WM_GETDLGCODE, wParam, lParam);
+    const auto* message = reinterpret_cast<const MSG*>(lParam);
+    if (message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN) result |= DLGC_WANTMESSAGE;
     return true;
 }
 

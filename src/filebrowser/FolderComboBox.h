@@ -28,6 +28,7 @@ private:
     bool OnFocusChange(WPARAM, LPARAM, LRESULT& result);
     bool OnButtonDown(WPARAM, LPARAM, LRESULT& result);
     bool OnKeyDown(WPARAM wParam, LPARAM, LRESULT& result);
+    bool OnGetDlgCode(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     void Paint(HDC dc, const RECT& client);
     void PaintArrow(HDC dc, const RECT& client, int width);

@@ -14,6 +14,7 @@
 #include "device/DeviceShell.h"
 #include "filebrowser/FileBrowserDialog.h"
 #include "resources/resource.h"
+#include "shell/AppModule.h"
 #include "shell/Settings.h"
 #include "support/TestSupport.h"
 
@@ -317,4 +318,183 @@ TEST_F(FileBrowserDialogTest, AnOverLongNameIsRefusedAndTheUserTold) {
     EXPECT_EQ(shown[0].text, L"文件名太长,请输入较短的名称。");
     EXPECT_EQ(shown[0].caption, L"Brevitex");
     EXPECT_EQ(std::wstring(browser.Path()), dir_.Path() + L"\\draft") << "nothing written to the path";
+}
+
+namespace {
+
+// The soft-key menu of the dialog's menu bar.
+HMENU SoftKeyMenu(HWND dialog) {
+    HWND bar = nullptr;
+    while ((bar = FindWindowExW(nullptr, bar, nullptr, nullptr)) != nullptr) {
+        if (GetWindow(bar, GW_OWNER) == dialog && SendMessageW(bar, kMenuBarGetMenu, 0, 0)) {
+            return reinterpret_cast<HMENU>(SendMessageW(bar, kMenuBarGetMenu, 0, 0));
+        }
+    }
+    return nullptr;
+}
+
+// A popup's item states after the dialog prepared it: MF_GRAYED and MF_CHECKED bits by command.
+UINT StateAfterOpening(HWND dialog, HMENU popup, UINT id) {
+    SendMessageW(dialog, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    return GetMenuState(popup, id, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED);
+}
+
+std::wstring MenuText(HMENU menu, int position) {
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
+    return text;
+}
+
+}  // namespace
+
+TEST_F(FileBrowserDialogTest, MenusGrayFileCommandsWithoutASelectionAndMarkTheView) {
+    testsupport::FileOperationRecorder shell(false);
+    FileBrowserDialog browser(BrowseMode::SaveAs, (dir_.Path() + L"\\draft").c_str(), kSaveTypes);
+    Run(browser, [&](HWND dialog) {
+        ASSERT_TRUE(WaitForFolder(browser, Folder()));
+        HMENU softKeys = SoftKeyMenu(dialog);
+        ASSERT_NE(softKeys, nullptr);
+        EXPECT_EQ(MenuText(softKeys, 0), L"文件");
+        EXPECT_EQ(MenuText(softKeys, 1), L"查看");
+        HMENU file = GetSubMenu(softKeys, 0);
+        HMENU view = GetSubMenu(softKeys, 1);
+
+        ListView_SetItemState(List(dialog), -1, 0, LVIS_SELECTED);
+        for (UINT id : {IDOK, ID_EDIT_CUT, ID_EDIT_COPY, ID_FB_DELETE, ID_FB_RENAME}) {
+            EXPECT_EQ(StateAfterOpening(dialog, file, id), static_cast<UINT>(MF_GRAYED)) << id;
+        }
+        EXPECT_EQ(StateAfterOpening(dialog, view, IDC_FB_UP), 0u) << "the view popup is left as it is";
+        Select(dialog, ItemOf(browser, L"notes.txt"));
+        EXPECT_EQ(StateAfterOpening(dialog, file, ID_FB_RENAME), 0u);
+
+        // Paste only with a file drop on the clipboard; copy puts one there.
+        ASSERT_TRUE(OpenClipboard(dialog));
+        EmptyClipboard();
+        CloseClipboard();
+        EXPECT_EQ(StateAfterOpening(dialog, file, ID_EDIT_PASTE), static_cast<UINT>(MF_GRAYED));
+        Command(dialog, ID_EDIT_COPY);
+        EXPECT_EQ(StateAfterOpening(dialog, file, ID_EDIT_PASTE), 0u);
+
+        // Paste with a folder selected goes into that folder, else into the folder shown.
+        Select(dialog, ItemOf(browser, L"子目录"));
+        Command(dialog, ID_EDIT_PASTE);
+        ListView_SetItemState(List(dialog), -1, 0, LVIS_SELECTED);
+        Command(dialog, ID_EDIT_PASTE);
+
+        // The list's own menu marks the view in its view submenu; the commands switch it.
+        HMENU listMenu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_FILE_LIST_POPUP));
+        HMENU viewModes = GetSubMenu(GetSubMenu(listMenu, 0), 2);
+        EXPECT_EQ(StateAfterOpening(dialog, viewModes, ID_FB_VIEW_DETAILS), static_cast<UINT>(MF_CHECKED));
+        Command(dialog, ID_FB_VIEW_LIST);
+        EXPECT_EQ(GetWindowLongW(List(dialog), GWL_STYLE) & LVS_TYPEMASK, LVS_LIST);
+        EXPECT_EQ(StateAfterOpening(dialog, viewModes, ID_FB_VIEW_LIST), static_cast<UINT>(MF_CHECKED));
+        EXPECT_EQ(StateAfterOpening(dialog, viewModes, ID_FB_VIEW_DETAILS), 0u);
+        Command(dialog, ID_FB_VIEW_SMALLICON);
+        EXPECT_EQ(GetWindowLongW(List(dialog), GWL_STYLE) & LVS_TYPEMASK, LVS_SMALLICON);
+        DestroyMenu(listMenu);
+        Command(dialog, IDCANCEL);
+    });
+    ASSERT_EQ(shell.Operations().size(), 2u);
+    EXPECT_EQ(shell.Operations()[0].operation, static_cast<UINT>(FO_COPY));
+    EXPECT_EQ(shell.Operations()[0].from, dir_.File(L"notes.txt") + L'\0' + L'\0');
+    EXPECT_EQ(shell.Operations()[0].to, dir_.File(L"子目录\\notes.txt") + L'\0' + L'\0');
+    EXPECT_EQ(_wcsicmp(shell.Operations()[1].to.c_str(), (dir_.File(L"notes.txt") + L'\0' + L'\0').c_str()), 0);
+    ASSERT_TRUE(OpenClipboard(owner_.hwnd_));
+    EmptyClipboard();
+    CloseClipboard();
+}
+
+TEST_F(FileBrowserDialogTest, GoToReachesTheDocumentsFolderTheLargestCardAndTheRoot) {
+    TempDir documents(TempDir::kDevicePath);
+    ASSERT_TRUE(CreateDirectoryW(dir_.File(L"small").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(dir_.File(L"large").c_str(), nullptr));
+    ScopedEnvironment documentsFolder(L"BREVITEX_DOCUMENTS", documents.Path().c_str());
+    const std::wstring cardList = dir_.File(L"large").substr(1) + L";" + dir_.File(L"small").substr(1);
+    ScopedEnvironment cards(L"BREVITEX_STORAGE_CARDS", cardList.c_str());
+    struct Sizes {
+        std::wstring large;
+    } sizes{dir_.File(L"large")};
+    SetDiskSpaceHook(
+        [](const wchar_t* folder, DiskSpace* space, void* context) {
+            space->total.QuadPart = static_cast<Sizes*>(context)->large == folder ? 64ull << 30 : 2ull << 30;
+            return true;
+        },
+        &sizes);
+    FileBrowserDialog browser(BrowseMode::Open, (dir_.Path() + L"\\x").c_str(), kOpenTypes);
+    std::vector<std::wstring> reached;
+    Run(browser, [&](HWND dialog) {
+        Command(dialog, ID_FB_GO_DOCUMENTS);
+        WaitForFolder(browser, documents.Path() + L"\\");
+        reached.push_back(ShownFolder(browser));
+        Command(dialog, ID_FB_GO_CARD);
+        WaitForFolder(browser, dir_.File(L"large\\"));
+        reached.push_back(ShownFolder(browser));
+        Command(dialog, ID_FB_GO_DEVICE);
+        WaitForFolder(browser, L"\\");
+        reached.push_back(ShownFolder(browser));
+        Command(dialog, IDCANCEL);
+    });
+    SetDiskSpaceHook(nullptr, nullptr);
+    ASSERT_EQ(reached.size(), 3u);
+    EXPECT_EQ(_wcsicmp(reached[0].c_str(), (documents.Path() + L"\\").c_str()), 0) << reached[0];
+    EXPECT_EQ(_wcsicmp(reached[1].c_str(), dir_.File(L"large\\").c_str()), 0) << reached[1];
+    EXPECT_EQ(reached[2], L"\\");
+}
+
+TEST_F(FileBrowserDialogTest, OkAndCancelAreIgnoredWhileALabelIsEdited) {
+    FileBrowserDialog browser(BrowseMode::Open, (dir_.Path() + L"\\x").c_str(), kOpenTypes);
+    bool editing = false, openAfterOk = false, openAfterCancel = false;
+    INT_PTR result = Run(browser, [&](HWND dialog) {
+        WaitForFolder(browser, Folder());
+        Select(dialog, ItemOf(browser, L"notes.txt"));
+        Command(dialog, ID_FB_RENAME);
+        HWND editor = ListView_GetEditControl(List(dialog));
+        editing = editor != nullptr;
+        SendMessageW(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(editor));
+        openAfterOk = IsWindowVisible(dialog) != FALSE;
+        SendMessageW(dialog, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(editor));
+        openAfterCancel = IsWindowVisible(dialog) != FALSE;
+        ListView_CancelEditLabel(List(dialog));
+        Command(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(editing);
+    EXPECT_TRUE(openAfterOk);
+    EXPECT_TRUE(openAfterCancel);
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(FileBrowserDialogTest, FillsTheDeviceScreenOnBothFormsAndDropsTheTreeDown) {
+    for (const wchar_t* form : {L"PocketPC", L"SmartPhone"}) {
+        ScopedEnvironment platform(L"BREVITEX_PLATFORM", form);
+        ResetSmartphonePlatformCache();
+        FileBrowserDialog browser(BrowseMode::SaveAs, (dir_.Path() + L"\\draft").c_str(), kSaveTypes);
+        RECT window{}, list{}, tree{}, combo{}, client{};
+        bool treeShown = false, treeHiddenAgain = false, wantsEnter = false;
+        Run(browser, [&](HWND dialog) {
+            WaitForFolder(browser, Folder());
+            GetWindowRect(dialog, &window);
+            GetClientRect(dialog, &client);
+            GetWindowRect(List(dialog), &list);
+            HWND folder = GetDlgItem(dialog, IDC_FB_FOLDER);
+            browser.FolderCombo().ToggleDropDown();
+            treeShown = IsWindowVisible(GetDlgItem(dialog, IDC_FB_TREE)) != FALSE;
+            GetWindowRect(GetDlgItem(dialog, IDC_FB_TREE), &tree);
+            GetWindowRect(folder, &combo);
+            MSG enter{folder, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+            wantsEnter = (SendMessageW(folder, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) &
+                          DLGC_WANTMESSAGE) != 0;
+            SendMessageW(folder, WM_KEYDOWN, VK_RETURN, 0);
+            treeHiddenAgain = !IsWindowVisible(GetDlgItem(dialog, IDC_FB_TREE));
+            Command(dialog, IDCANCEL);
+        });
+        ResetSmartphonePlatformCache();
+        const RECT area = DeviceWorkArea();
+        EXPECT_TRUE(EqualRect(&window, &area)) << "full screen above the menu bar";
+        EXPECT_EQ(list.right, window.right - (window.right - window.left - client.right) / 2) << "list stretched";
+        EXPECT_TRUE(treeShown);
+        EXPECT_EQ(tree.top, combo.bottom);
+        EXPECT_EQ(tree.right, combo.right);
+        EXPECT_TRUE(treeHiddenAgain);
+        EXPECT_TRUE(wantsEnter) << "Enter reaches the combo, not the default button";
+    }
 }
