@@ -55,12 +55,6 @@ protected:
     HWND edit_;
 };
 
-std::wstring ItemText(HMENU menu, UINT position) {
-    wchar_t text[64] = {};
-    GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
-    return text;
-}
-
 }  // namespace
 
 TEST_F(MenuBarTest, BarIsAnOwnedPopupAlongTheBottomOfTheDeviceScreen) {
@@ -78,8 +72,8 @@ TEST_F(MenuBarTest, BarIsAnOwnedPopupAlongTheBottomOfTheDeviceScreen) {
 
     auto menu = reinterpret_cast<HMENU>(SendMessageW(bar, kMenuBarGetMenu, 0, 0));
     ASSERT_EQ(GetMenuItemCount(menu), 2);
-    EXPECT_EQ(ItemText(menu, 0), L"编辑");
-    EXPECT_EQ(ItemText(menu, 1), L"菜单");
+    EXPECT_EQ(testsupport::MenuItemText(menu, 0), L"编辑");
+    EXPECT_EQ(testsupport::MenuItemText(menu, 1), L"菜单");
 
     EXPECT_TRUE(IsWindowVisible(bar));
     ShowWindow(parent_.Handle(), SW_HIDE);
@@ -119,8 +113,8 @@ TEST_F(MenuBarTest, MenuBarResourceGivesCommandAndPopupKeys) {
     ASSERT_NE(bar, nullptr);
     auto menu = reinterpret_cast<HMENU>(SendMessageW(bar, kMenuBarGetMenu, 0, 0));
     ASSERT_EQ(GetMenuItemCount(menu), 2);
-    EXPECT_EQ(ItemText(menu, 0), L"完成");
-    EXPECT_EQ(ItemText(menu, 1), L"选项");
+    EXPECT_EQ(testsupport::MenuItemText(menu, 0), L"完成");
+    EXPECT_EQ(testsupport::MenuItemText(menu, 1), L"选项");
 
     PostKey(parent_.Handle(), VK_F1, true);
     ASSERT_TRUE(WaitForCommand());

@@ -64,13 +64,8 @@ void Select(HWND dialog, int item) {
     ListView_SetItemState(List(dialog), item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-// A tap on a list row: button down and up at the row's centre.
 void Tap(HWND dialog, int item) {
-    RECT row{};
-    ListView_GetItemRect(List(dialog), item, &row, LVIR_LABEL);
-    const LPARAM point = MAKELPARAM((row.left + row.right) / 2, (row.top + row.bottom) / 2);
-    PostMessageW(List(dialog), WM_LBUTTONDOWN, MK_LBUTTON, point);
-    PostMessageW(List(dialog), WM_LBUTTONUP, 0, point);
+    testsupport::TapListItem(List(dialog), item);
     testsupport::PumpPending();
 }
 
@@ -339,12 +334,6 @@ UINT StateAfterOpening(HWND dialog, HMENU popup, UINT id) {
     return GetMenuState(popup, id, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED);
 }
 
-std::wstring MenuText(HMENU menu, int position) {
-    wchar_t text[64] = {};
-    GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
-    return text;
-}
-
 }  // namespace
 
 TEST_F(FileBrowserDialogTest, MenusGrayFileCommandsWithoutASelectionAndMarkTheView) {
@@ -354,8 +343,8 @@ TEST_F(FileBrowserDialogTest, MenusGrayFileCommandsWithoutASelectionAndMarkTheVi
         ASSERT_TRUE(WaitForFolder(browser, Folder()));
         HMENU softKeys = SoftKeyMenu(dialog);
         ASSERT_NE(softKeys, nullptr);
-        EXPECT_EQ(MenuText(softKeys, 0), L"文件");
-        EXPECT_EQ(MenuText(softKeys, 1), L"查看");
+        EXPECT_EQ(testsupport::MenuItemText(softKeys, 0), L"文件");
+        EXPECT_EQ(testsupport::MenuItemText(softKeys, 1), L"查看");
         HMENU file = GetSubMenu(softKeys, 0);
         HMENU view = GetSubMenu(softKeys, 1);
 

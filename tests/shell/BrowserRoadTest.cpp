@@ -43,14 +43,6 @@ int WaitForRow(HWND dialog, const wchar_t* name) {
     return row;
 }
 
-void Tap(HWND dialog, int row) {
-    RECT rect{};
-    ListView_GetItemRect(ListOf(dialog), row, &rect, LVIR_LABEL);
-    const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    PostMessageW(ListOf(dialog), WM_LBUTTONDOWN, MK_LBUTTON, point);
-    PostMessageW(ListOf(dialog), WM_LBUTTONUP, 0, point);
-}
-
 void ChooseEncoding(HWND dialog, const wchar_t* text) {
     HWND combo = GetDlgItem(dialog, IDC_FB_ENCODING);
     SendMessageW(combo, CB_SETCURSEL, SendMessageW(combo, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(text)), 0);
@@ -74,7 +66,7 @@ TEST_F(BrowserRoadTest, OpenAGbkFileAndSaveItAsUtf8ThroughTheBrowser) {
             const int row = WaitForRow(dialog, L"旧.txt");
             ASSERT_NE(row, -1);
             ChooseEncoding(dialog, L"自动检测");
-            Tap(dialog, row);
+            testsupport::TapListItem(ListOf(dialog), row);
             tapped = true;
             PumpUntil([&] { return !IsWindowVisible(dialog); }, 3000);
         });

@@ -2,6 +2,7 @@
 #include "support/TestSupport.h"
 
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <cwchar>
 
@@ -220,6 +221,20 @@ void ModalDriver::OnTick() {
     acted_ = true;
     action_(dialog);
     acting_ = false;
+}
+
+void TapListItem(HWND list, int item) {
+    RECT row{};
+    ListView_GetItemRect(list, item, &row, LVIR_LABEL);
+    const LPARAM point = MAKELPARAM((row.left + row.right) / 2, (row.top + row.bottom) / 2);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(list, WM_LBUTTONUP, 0, point);
+}
+
+std::wstring MenuItemText(HMENU menu, UINT position) {
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
+    return text;
 }
 
 std::wstring ProgramPath() {

@@ -132,6 +132,12 @@ private:
 // The first visible dialog window (class #32770) of this thread, or null.
 HWND FindThreadDialog();
 
+// A tap on a list-view row: button down and up posted at the row label's centre.
+void TapListItem(HWND list, int item);
+
+// The text of a menu item by position.
+std::wstring MenuItemText(HMENU menu, UINT position);
+
 // Windows path of the built program (brevitex.exe).
 std::wstring ProgramPath();
 
