@@ -115,6 +115,7 @@ int FontHeight(HWND window) {
 }  // namespace
 
 const MessageMapEntry<BToolBar> BToolBar::kMap[] = {
+    BX_MESSAGE(WM_ERASEBKGND, OnEraseBackground),
     BX_MESSAGE(WM_PAINT, OnPaint),
     BX_MESSAGE(WM_SETTEXT, OnSetText),
     BX_MESSAGE(WM_SETFONT, OnSetFont),
@@ -254,6 +255,16 @@ bool BToolBar::FreeArea(RECT* area) const {
     if (count <= 0 || !Send(TB_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last))) return false;
     client.left = last.right;
     *area = client;
+    return true;
+}
+
+// A themed toolbar leaves its background to the frame, which never erases
+// (the view covers it): the toolbar erases itself, so an old position text goes.
+bool BToolBar::OnEraseBackground(WPARAM wParam, LPARAM, LRESULT& result) {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+    result = 1;
     return true;
 }
 

@@ -54,6 +54,7 @@ private:
 
     bool AddImages(int dotsPerInch, int imageWidth, int imageHeight, int* width, int* height);
 
+    bool OnEraseBackground(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnPaint(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSetText(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSetFont(WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "FrameTestSupport.h"
+#include "common/Messages.h"
 #include "device/DeviceShell.h"
 #include "resources/resource.h"
 #include "shell/BToolBar.h"
@@ -106,6 +107,28 @@ bool DrawsWithTransparentBackground(HIMAGELIST list, int image) {
     DeleteObject(canvas);
     DeleteDC(dc);
     return background > 0 && background < width * height;
+}
+
+// Pixels of the free area between the ends of a short and a long position
+// text that are not the toolbar's background after the long text gave way to the short one.
+int StaleTextPixels(HWND window, const RECT& free) {
+    SetWindowTextW(window, L"[1, 15555]");
+    UpdateWindow(window);
+    SetWindowTextW(window, L"[1, 1]");
+    UpdateWindow(window);
+    HDC dc = GetDC(window);
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    SIZE shortText{}, longText{};
+    GetTextExtentPoint32W(dc, L"[1, 1]", 6, &shortText);
+    GetTextExtentPoint32W(dc, L"[1, 15555]", 10, &longText);
+    int stale = 0;
+    const int left = free.left + GetSystemMetrics(SM_CXEDGE);
+    for (int x = left + shortText.cx + 2; x < left + longText.cx; ++x) {
+        for (int y = free.top; y < free.bottom - 1; ++y) stale += GetPixel(dc, x, y) != GetSysColor(COLOR_BTNFACE);
+    }
+    SelectObject(dc, oldFont);
+    ReleaseDC(window, dc);
+    return stale;
 }
 
 }  // namespace
@@ -207,6 +230,10 @@ TEST_F(FrameToolBarTest, ThePositionTextFollowsTheCaretCountedFromOne) {
     CreateFrame();
     ASSERT_TRUE(frame_->ToolBarWindow());
     EXPECT_EQ(Position(), L"[1, 1]");
+    RECT free{};
+    ASSERT_TRUE(frame_->ToolBarObject().FreeArea(&free));
+    EXPECT_EQ(StaleTextPixels(frame_->ToolBarWindow(), free), 0) << "a shorter text leaves nothing of a longer one";
+    SendMessageW(hwnd_, UWM_UPDATE_POSITION, 0, 0);
     Type(L"one\ntwo\nthree");
     LRESULT third = SendMessageW(Edit(), EM_LINEINDEX, 2, 0);
     SendMessageW(Edit(), EM_SETSEL, third, third);
