@@ -11,6 +11,7 @@
 #include <string>
 
 #include "Bench.h"
+#include "device/DeviceShell.h"
 #include "dialogs/FindReplaceDialog.h"
 #include "resources/resource.h"
 #include "shell/AppModule.h"
@@ -137,7 +138,8 @@ void RunReplaceAll(const bench::Options&) {
         std::printf("replace  no rich edit control could be created\n");
         return;
     }
-    brevitex::Module().Init(GetModuleHandleW(nullptr));  // the dialog looks up its thread's loop
+    brevitex::Module().Init(GetModuleHandleW(nullptr));
+    brevitex::DeviceAttachThread();
     FindReplaceDialog dialog;
     if (dialog.OpenModeless(window.edit) != 1) {
         std::printf("replace  the dialog could not be opened\n");

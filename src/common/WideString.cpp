@@ -5,6 +5,8 @@
 #include <cstring>
 #include <cwchar>
 
+#include "common/Module.h"
+
 namespace brevitex {
 
 namespace {
@@ -17,8 +19,6 @@ struct EmptyBlock {
 
 EmptyBlock<wchar_t> g_emptyWide;
 EmptyBlock<char> g_emptyBytes;
-
-HINSTANCE g_stringModule = nullptr;
 
 // One memory page of formatted output, terminator included.
 constexpr int kFormatLimitUnits = 4096 / sizeof(wchar_t);
@@ -270,14 +270,10 @@ bool BasicString<Ch>::operator==(const BasicString& other) const {
 template class BasicString<wchar_t>;
 template class BasicString<char>;
 
-void SetStringModule(HINSTANCE instance) { g_stringModule = instance; }
-
-HINSTANCE StringModule() { return g_stringModule ? g_stringModule : GetModuleHandleW(nullptr); }
-
 bool WideString::Load(UINT id) {
     // With a buffer size of 0 the platform hands back a pointer into the resource.
     const wchar_t* resource = nullptr;
-    int length = LoadStringW(StringModule(), id, reinterpret_cast<LPWSTR>(&resource), 0);
+    int length = LoadStringW(ProgramInstance(), id, reinterpret_cast<LPWSTR>(&resource), 0);
     if (length <= 0 || !resource) {
         Empty();
         return false;

@@ -96,10 +96,6 @@ public:
 
 using ByteString = BasicString<char>;
 
-// The module whose string table LoadString reads (the program's own by default).
-void SetStringModule(HINSTANCE instance);
-HINSTANCE StringModule();
-
 extern template class BasicString<wchar_t>;
 extern template class BasicString<char>;
 

@@ -1,11 +1,14 @@
 // Binding of windows and dialogs to their objects, and message dispatch.
 #include "common/Window.h"
 
-#include "device/DeviceShell.h"
+#include <atomic>
 
 namespace brevitex {
 
 namespace {
+
+std::atomic<ModalDialogCreator> g_modalCreator{nullptr};
+std::atomic<ModelessDialogCreator> g_modelessCreator{nullptr};
 
 // The object the next window created on this thread binds to.
 thread_local WindowBase* t_pendingObject = nullptr;
@@ -35,6 +38,11 @@ bool ReturnsValueDirectly(UINT message) {
 }  // namespace
 
 void PrepareBinding(WindowBase* object) { t_pendingObject = object; }
+
+void SetDialogCreators(ModalDialogCreator modal, ModelessDialogCreator modeless) {
+    g_modalCreator.store(modal);
+    g_modelessCreator.store(modeless);
+}
 
 WindowBase::~WindowBase() {
     if (hwnd_ && IsWindow(hwnd_)) {
@@ -124,7 +132,9 @@ LRESULT CALLBACK WindowBase::SubclassProc(HWND hwnd, UINT message, WPARAM wParam
 INT_PTR DialogBase::DoModal(HWND owner, UINT templateId, HINSTANCE instance) {
     if (!instance) instance = GetModuleHandleW(nullptr);
     PrepareBinding(this);
-    INT_PTR result = DeviceDialogBoxParam(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc,
+    ModalDialogCreator create = g_modalCreator.load();
+    if (!create) create = DialogBoxParamW;
+    INT_PTR result = create(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc,
                                           reinterpret_cast<LPARAM>(this));
     if (t_pendingObject == this) t_pendingObject = nullptr;
     return result;
@@ -133,7 +143,9 @@ INT_PTR DialogBase::DoModal(HWND owner, UINT templateId, HINSTANCE instance) {
 HWND DialogBase::CreateModeless(HWND owner, UINT templateId, HINSTANCE instance) {
     if (!instance) instance = GetModuleHandleW(nullptr);
     PrepareBinding(this);
-    HWND hwnd = DeviceCreateDialogParam(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc,
+    ModelessDialogCreator create = g_modelessCreator.load();
+    if (!create) create = CreateDialogParamW;
+    HWND hwnd = create(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc,
                                         reinterpret_cast<LPARAM>(this));
     if (t_pendingObject == this) t_pendingObject = nullptr;
     return hwnd;

@@ -130,4 +130,13 @@ protected:
 // Sets the object that the next window created on this thread is bound to.
 void PrepareBinding(WindowBase* object);
 
+// The functions DialogBase creates its dialogs with, shaped as DialogBoxParamW
+// and CreateDialogParamW (which are used while none are set). The device layer
+// sets its own when a UI thread attaches to it.
+using ModalDialogCreator = INT_PTR (*)(HINSTANCE instance, const wchar_t* templateName, HWND owner,
+                                       DLGPROC proc, LPARAM param);
+using ModelessDialogCreator = HWND (*)(HINSTANCE instance, const wchar_t* templateName, HWND owner,
+                                       DLGPROC proc, LPARAM param);
+void SetDialogCreators(ModalDialogCreator modal, ModelessDialogCreator modeless);
+
 }  // namespace brevitex

@@ -195,15 +195,6 @@ HWND DeviceCreateDialogParam(HINSTANCE instance, const wchar_t* templateName, HW
 
 bool DeviceCaptionOkRect(HWND dialog, RECT* rect) { return rect && CaptionOkScreenRect(dialog, rect); }
 
-namespace {
-
-bool IsSmartphoneDevice() {
-    wchar_t type[256] = {};
-    return DevicePlatformType(type, 256) && lstrcmpiW(type, L"SmartPhone") == 0;
-}
-
-}  // namespace
-
 bool DeviceInitDialog(DialogInitInfo* info) {
     if (!info || !(info->mask & kInitFlagsValid) || !IsWindow(info->dialog)) return false;
     HWND dialog = info->dialog;
@@ -222,7 +213,7 @@ bool DeviceInitDialog(DialogInitInfo* info) {
     }
     if (info->flags & kPanelDown) DeviceSipPreference(dialog, kSipLower);
     // A Smartphone has no done button: its dialogs end through their soft keys.
-    if ((info->flags & kDoneButton) && !IsSmartphoneDevice()) AddCaptionOk(dialog);
+    if ((info->flags & kDoneButton) && !IsSmartphonePlatform()) AddCaptionOk(dialog);
     return true;
 }
 

@@ -1,4 +1,5 @@
 // Platform-type text and the one message-box function of the device layer.
+#include <atomic>
 #include <cwchar>
 
 #include "device/DeviceShell.h"
@@ -11,6 +12,9 @@ constexpr UINT kGetPlatformType = 257;  // SPI_GETPLATFORMTYPE on the device
 
 MessageBoxHook g_messageBoxHook = nullptr;
 void* g_messageBoxContext = nullptr;
+
+// -1: not yet known. Racing first callers all store the same answer.
+std::atomic<int> g_isSmartphone{-1};
 
 }  // namespace
 
@@ -25,6 +29,18 @@ bool DevicePlatformType(wchar_t* buffer, UINT capacity) {
     wcscpy(buffer, type);
     return true;
 }
+
+bool IsSmartphonePlatform() {
+    int cached = g_isSmartphone.load();
+    if (cached == -1) {
+        wchar_t type[256] = {};
+        cached = (DevicePlatformType(type, 256) && lstrcmpiW(type, L"SmartPhone") == 0) ? 1 : 0;
+        g_isSmartphone.store(cached);
+    }
+    return cached == 1;
+}
+
+void ResetSmartphonePlatformCache() { g_isSmartphone.store(-1); }
 
 void SetMessageBoxHook(MessageBoxHook hook, void* context) {
     g_messageBoxContext = context;

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "common/Window.h"
 #include "device/DeviceShell.h"
 
 namespace brevitex {
@@ -163,6 +164,7 @@ RECT DeviceWorkArea() {
 }
 
 bool DeviceAttachThread() {
+    SetDialogCreators(DeviceDialogBoxParam, DeviceCreateDialogParam);
     if (t_attachCount == 0) {
         ProbeDefaultSize();
         t_creationHook = SetWindowsHookExW(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());

@@ -16,6 +16,12 @@ namespace brevitex {
 // variable BREVITEX_PLATFORM answers, "PocketPC" when unset.
 bool DevicePlatformType(wchar_t* buffer, UINT capacity);
 
+// True when the platform type is "SmartPhone" (any case); asked once and
+// cached for the process.
+bool IsSmartphonePlatform();
+// Forgets the cached answer so the next call asks again (tests switch forms).
+void ResetSmartphonePlatformCache();
+
 // ---- Personal documents folder --------------------------------------------
 
 // The user's documents folder as a device path ("\..."): BREVITEX_DOCUMENTS
@@ -108,7 +114,9 @@ RECT DeviceWorkArea();
 // ---- Threads ----------------------------------------------------------------
 
 // Prepares the calling UI thread for the device services (window placement on
-// the device screen, key routing); DeviceDetachThread undoes it. Frame threads
+// the device screen, key routing) and has DialogBase create every dialog
+// through DeviceDialogBoxParam and DeviceCreateDialogParam; DeviceDetachThread
+// undoes the thread's part. Frame threads
 // and test threads that create the program's windows call both.
 bool DeviceAttachThread();
 void DeviceDetachThread();

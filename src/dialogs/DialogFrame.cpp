@@ -5,7 +5,7 @@
 
 #include "device/DeviceShell.h"
 #include "document/EditQueries.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 
 namespace brevitex {
 
@@ -15,18 +15,13 @@ WideString WindowTextOf(HWND window) {
     return text;
 }
 
-HINSTANCE ResourceInstance() {
-    HINSTANCE instance = Module().Instance();
-    return instance ? instance : GetModuleHandleW(nullptr);
-}
-
 HWND CreateDialogMenuBar(HWND dialog, UINT id, DWORD flags) {
     MenuBarInfo info{};
     info.size = sizeof(MenuBarInfo);
     info.parent = dialog;
     info.flags = flags;
     info.resourceId = id;
-    info.instance = ResourceInstance();
+    info.instance = ProgramInstance();
     info.bitmapId = 0;
     info.imageCount = 0;
     info.menuBar = nullptr;

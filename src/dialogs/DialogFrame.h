@@ -12,10 +12,6 @@ namespace brevitex {
 // A window's whole text; empty when it has none (or memory ran out).
 WideString WindowTextOf(HWND window);
 
-// The module that holds the program's resources (the running executable when
-// the module object has not been set up, as in tests).
-HINSTANCE ResourceInstance();
-
 // Creates the dialog's soft-key menu bar: flags kMenuBarIdIsMenu when id names
 // a menu resource, 0 when it names a menu-bar resource. Null on failure.
 HWND CreateDialogMenuBar(HWND dialog, UINT id, DWORD flags);

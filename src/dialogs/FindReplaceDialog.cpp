@@ -8,7 +8,7 @@
 #include "dialogs/DialogFrame.h"
 #include "document/EditQueries.h"
 #include "resources/resource.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 
 namespace brevitex {
 

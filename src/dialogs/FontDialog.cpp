@@ -5,9 +5,10 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "device/DeviceShell.h"
 #include "dialogs/DialogFrame.h"
 #include "resources/resource.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 
 namespace brevitex {
 
@@ -22,7 +23,7 @@ bool FontDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     return RouteMessage(this, kMap, message, wParam, lParam, result);
 }
 
-INT_PTR FontDialog::Run(HWND owner) { return DoModal(owner, IDD_FONT, ResourceInstance()); }
+INT_PTR FontDialog::Run(HWND owner) { return DoModal(owner, IDD_FONT, ProgramInstance()); }
 
 int CALLBACK FontDialog::AddFace(const LOGFONTW* logFont, const TEXTMETRICW*, DWORD, LPARAM context) {
     auto* self = reinterpret_cast<FontDialog*>(context);

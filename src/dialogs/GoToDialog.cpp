@@ -6,7 +6,7 @@
 #include "dialogs/DialogFrame.h"
 #include "document/EditQueries.h"
 #include "resources/resource.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 
 namespace brevitex {
 
@@ -28,7 +28,7 @@ bool GoToDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     return RouteMessage(this, kMap, message, wParam, lParam, result);
 }
 
-INT_PTR GoToDialog::Run(HWND owner) { return DoModal(owner, IDD_GOTO, ResourceInstance()); }
+INT_PTR GoToDialog::Run(HWND owner) { return DoModal(owner, IDD_GOTO, ProgramInstance()); }
 
 bool GoToDialog::OnInitDialog(WPARAM, LPARAM, LRESULT& result) {
     HWND lineEdit = GetDlgItem(hwnd_, IDC_GOTO_LINE);

@@ -6,7 +6,7 @@
 
 #include "common/WideString.h"
 #include "document/EditQueries.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 
 namespace brevitex {
 
@@ -59,7 +59,7 @@ void MakePhoneCall(HWND editControl, DeviceLibrary& phone) {
     info.size = sizeof(info);
     info.flags = kPhoneCallPromptFirst;
     info.destinationAddress = number;
-    info.applicationName = Module().Title();
+    info.applicationName = ApplicationTitle();
     call(&info);
 }
 

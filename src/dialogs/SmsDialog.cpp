@@ -7,7 +7,7 @@
 #include "dialogs/PhoneServices.h"
 #include "document/EditQueries.h"
 #include "resources/resource.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 
 namespace brevitex {
 
@@ -117,7 +117,7 @@ bool SmsDialog::OnSend(WPARAM, LPARAM, LRESULT& result) {
     WideString report;
     const bool sent = status >= 0;
     if (!report.Load(sent ? IDS_SMS_SENT : IDS_SMS_FAILED)) report.Empty();
-    DeviceMessageBox(hwnd_, report, Module().Title(), sent ? MB_ICONINFORMATION : MB_ICONERROR);
+    DeviceMessageBox(hwnd_, report, ApplicationTitle(), sent ? MB_ICONINFORMATION : MB_ICONERROR);
     if (sent) SendMessageW(hwnd_, WM_COMMAND, IDCANCEL, 0);
     return true;
 }

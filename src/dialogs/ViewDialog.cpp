@@ -2,7 +2,7 @@
 #include "dialogs/ViewDialog.h"
 
 #include "dialogs/DialogFrame.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 
 namespace brevitex {
 
@@ -34,13 +34,13 @@ bool ViewDialog::PreTranslateMessage(MSG* message) {
 }
 
 INT_PTR ViewDialog::RunModal(HWND editControl, UINT templateId) {
-    return DoModal(DialogOwnerOf(editControl), templateId, ResourceInstance());
+    return DoModal(DialogOwnerOf(editControl), templateId, ProgramInstance());
 }
 
 bool ViewDialog::EnsureModeless(HWND editControl, UINT templateId) {
     if (hwnd_) return true;
-    if (!CreateModeless(DialogOwnerOf(editControl), templateId, ResourceInstance())) return false;
-    MessageLoop* loop = Module().LoopForThisThread();
+    if (!CreateModeless(DialogOwnerOf(editControl), templateId, ProgramInstance())) return false;
+    MessageLoop* loop = ThreadLoop();
     if (loop && loop->AddFilter(this)) filterLoop_ = loop;
     return true;
 }

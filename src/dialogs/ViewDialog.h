@@ -9,7 +9,7 @@
 
 #include "common/Window.h"
 #include "dialogs/DialogLayout.h"
-#include "shell/MessageLoop.h"
+#include "common/MessageLoop.h"
 
 namespace brevitex {
 

@@ -5,14 +5,9 @@
 
 #include "device/DeviceShell.h"
 #include "resources/resource.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 
 namespace brevitex {
-
-HINSTANCE ProgramInstance() {
-    HINSTANCE instance = Module().Instance();
-    return instance ? instance : GetModuleHandleW(nullptr);
-}
 
 EditState ReadEditState(HWND edit) {
     EditState state{};

@@ -30,7 +30,4 @@ void ShowPopupAt(HMENU popup, LPARAM point, HWND owner);
 // window is a tap-and-hold.
 bool IsTapAndHold(HWND window, LPARAM point);
 
-// The program's module: resources and the view's window class live there.
-HINSTANCE ProgramInstance();
-
 }  // namespace brevitex

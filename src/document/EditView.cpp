@@ -15,7 +15,7 @@
 #include "document/EditStreams.h"
 #include "document/TextFile.h"
 #include "resources/resource.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 
 namespace brevitex {
 

@@ -7,12 +7,11 @@
 
 #include <cwchar>
 
+#include "common/Module.h"
 #include "device/DeviceShell.h"
 #include "dialogs/DialogFrame.h"
 #include "filebrowser/FileCommands.h"
 #include "resources/resource.h"
-#include "shell/AppModule.h"
-#include "shell/Settings.h"
 
 namespace brevitex {
 
@@ -44,7 +43,7 @@ bool IsExistingFile(const wchar_t* path) {
 int ShowBox(HWND owner, UINT textId, UINT type) {
     WideString text;
     if (!text.Load(textId)) return 0;
-    return DeviceMessageBox(owner, text, Module().Title(), type);
+    return DeviceMessageBox(owner, text, ApplicationTitle(), type);
 }
 
 RECT ChildRect(HWND parent, HWND child) {
@@ -125,7 +124,7 @@ INT_PTR FileBrowserDialog::Run(HWND owner) {
     if (hook) {
         if (INT_PTR answer = hook(*this, owner, context)) return answer;
     }
-    return DoModal(owner, IDD_FILE_BROWSER, ResourceInstance());
+    return DoModal(owner, IDD_FILE_BROWSER, ProgramInstance());
 }
 
 bool FileBrowserDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -503,7 +502,7 @@ bool FileBrowserDialog::OnContextMenu(WPARAM, LPARAM lParam, LRESULT& result) {
     const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     if (WindowFromPoint(point) != fileList_.Handle()) return false;
     const UINT menuId = SelectedItem() != -1 ? IDR_FILE_BROWSER_MENU : IDR_FILE_LIST_POPUP;
-    HMENU menu = LoadMenuW(ResourceInstance(), MAKEINTRESOURCEW(menuId));
+    HMENU menu = LoadMenuW(ProgramInstance(), MAKEINTRESOURCEW(menuId));
     if (menu) {
         TrackPopupMenuEx(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_TOPALIGN, point.x, point.y, hwnd_, nullptr);
         DestroyMenu(menu);

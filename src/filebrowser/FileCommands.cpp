@@ -8,7 +8,7 @@
 
 #include "device/DeviceShell.h"
 #include "resources/resource.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 
 namespace brevitex {
 
@@ -195,7 +195,7 @@ bool DeleteWithPrompt(HWND owner, const wchar_t* path) {
     if (!path || !path[0]) return false;
     WideString prompt;
     if (!prompt.Load(IDS_DELETE_PROMPT)) return false;
-    if (DeviceMessageBox(owner, prompt, Module().Title(), MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
+    if (DeviceMessageBox(owner, prompt, ApplicationTitle(), MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
     RunFileOperation(owner, FO_DELETE, PathList(path), WideString());
     return true;
 }

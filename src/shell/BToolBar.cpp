@@ -13,7 +13,7 @@
 #include "document/EditMenu.h"
 #include "document/EditQueries.h"
 #include "resources/resource.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 
 namespace brevitex {
 

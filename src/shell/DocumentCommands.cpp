@@ -7,7 +7,7 @@
 #include "document/TextFile.h"
 #include "filebrowser/FileBrowserDialog.h"
 #include "resources/resource.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 #include "shell/MainFrame.h"
 
 namespace brevitex {
@@ -40,7 +40,7 @@ int ShowBox(HWND owner, UINT textId, const wchar_t* argument, UINT type) {
                  : !text.Load(textId)) {
         return 0;
     }
-    return DeviceMessageBox(owner, text, Module().Title(), type);
+    return DeviceMessageBox(owner, text, ApplicationTitle(), type);
 }
 
 }  // namespace
@@ -175,7 +175,7 @@ void MainFrame::UpdateTitle() {
     const wchar_t* slash = wcsrchr(path, L'\\');
     const wchar_t* name = slash ? slash + 1 : path;
     WideString title;
-    if (title.Format(L"%s%s - %s", name, (flags_ & kTitleModified) ? L"*" : L"", Module().Title())) {
+    if (title.Format(L"%s%s - %s", name, (flags_ & kTitleModified) ? L"*" : L"", ApplicationTitle())) {
         SetWindowTextW(hwnd_, title);
     }
 }

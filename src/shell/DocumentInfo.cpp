@@ -3,7 +3,7 @@
 #include "common/WideString.h"
 #include "device/DeviceShell.h"
 #include "resources/resource.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 #include "shell/MainFrame.h"
 
 namespace brevitex {
@@ -64,10 +64,10 @@ bool MainFrame::RefreshInfoPopup(HMENU popup, LPARAM lParam) {
 
 void MainFrame::ShowAbout() {
     WideString product;
-    if (!product.Load(IDS_APP_TITLE)) product = Module().Title();
+    if (!product.Load(IDS_APP_TITLE)) product = ApplicationTitle();
     WideString text;
     if (!text.FormatId(IDS_ABOUT, product.c_str(), kVersionText, kAuthor, kNoAddress, kNoAddress)) return;
-    DeviceMessageBox(hwnd_, text, Module().Title(), MB_OK | MB_ICONINFORMATION);
+    DeviceMessageBox(hwnd_, text, ApplicationTitle(), MB_OK | MB_ICONINFORMATION);
 }
 
 }  // namespace brevitex

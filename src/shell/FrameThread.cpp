@@ -5,10 +5,10 @@
 
 #include "device/DeviceShell.h"
 #include "common/Window.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 #include "shell/FrameThreadManager.h"
 #include "shell/MainFrame.h"
-#include "shell/MessageLoop.h"
+#include "common/MessageLoop.h"
 
 namespace brevitex {
 
@@ -32,7 +32,7 @@ ATOM RegisterFrameClass() {
     if (ATOM atom = g_frameAtom) return atom;
     ModuleLock hold;
     if (g_frameAtom) return g_frameAtom;
-    HINSTANCE instance = Module().Instance();
+    HINSTANCE instance = ProgramInstance();
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -56,22 +56,20 @@ DWORD WINAPI FrameThreadProc(void* param) {
     auto* data = static_cast<FrameStartData*>(param);
     DeviceAttachThread();
     MessageLoop loop;
-    Module().RegisterLoop(&loop);
+    RegisterThreadLoop(&loop);
 
     wchar_t* commandLine = PrepareCommandLine(data->commandLine);
     DWORD exitValue = 0;
     {
         MainFrame frame;
-        wchar_t title[256] = {};
-        LoadStringW(Module().Instance(), 101, title, 256);
 
         HWND window = nullptr;
         if (RegisterFrameClass()) {
-            window = frame.CreateBound(0, kFrameClassName, title, kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, Module().Instance(),
+            window = frame.CreateBound(0, kFrameClassName, ApplicationTitle(), kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ProgramInstance(),
                                        commandLine ? commandLine : const_cast<wchar_t*>(L""));
         }
-        if (window) frame.SetAccelerators(LoadAcceleratorsW(Module().Instance(), MAKEINTRESOURCEW(101)));
+        if (window) frame.SetAccelerators(LoadAcceleratorsW(ProgramInstance(), MAKEINTRESOURCEW(101)));
         int showCommand = data->showCommand;
         FreeOnHeap(data->commandLine);
         FreeOnHeap(data);
@@ -81,7 +79,7 @@ DWORD WINAPI FrameThreadProc(void* param) {
             SetForegroundWindow(window);
             exitValue = static_cast<DWORD>(loop.RunLoop());
         }
-        Module().UnregisterLoop();
+        UnregisterThreadLoop();
     }
     DeviceDetachThread();
     return exitValue;

@@ -3,14 +3,14 @@
 
 #include "device/DeviceShell.h"
 #include "common/Messages.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 #include "shell/FrameThread.h"
 
 namespace brevitex {
 
 namespace {
 
-void ShowManagerError(const wchar_t* text) { DeviceMessageBox(nullptr, text, Module().Title(), MB_OK); }
+void ShowManagerError(const wchar_t* text) { DeviceMessageBox(nullptr, text, ApplicationTitle(), MB_OK); }
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include "dialogs/FontDialog.h"
 #include "dialogs/GoToDialog.h"
 #include "resources/resource.h"
+#include "common/Module.h"
 #include "shell/AppModule.h"
 #include "shell/FrameThreadManager.h"
 #include "shell/Settings.h"
@@ -120,7 +121,7 @@ void MainFrame::CreateCommandBar() {
     info.parent = hwnd_;
     info.flags = kMenuBarIdIsMenu;
     info.resourceId = IDR_MAINFRAME;
-    info.instance = Module().Instance();
+    info.instance = ProgramInstance();
     if (!DeviceCreateMenuBar(&info) || !info.menuBar) return;
     commandBar_ = info.menuBar;
 
@@ -156,7 +157,7 @@ void MainFrame::CreateToolBar(bool visible) {
 }
 
 void MainFrame::RegisterWithLoop() {
-    if (MessageLoop* loop = Module().LoopForThisThread()) {
+    if (MessageLoop* loop = ThreadLoop()) {
         loop->AddFilter(this);
         loop->AddIdleHandler(this);
     }
@@ -266,7 +267,7 @@ bool MainFrame::OnSetFocus(WPARAM, LPARAM, LRESULT&) {
 
 bool MainFrame::OnDestroy(WPARAM, LPARAM, LRESULT&) {
     EndSelectionMode();
-    if (MessageLoop* loop = Module().LoopForThisThread()) {
+    if (MessageLoop* loop = ThreadLoop()) {
         loop->RemoveFilter(this);
         loop->RemoveIdleHandler(this);
     }

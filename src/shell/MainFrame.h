@@ -15,7 +15,7 @@
 #include "common/Window.h"
 #include "document/EditView.h"
 #include "shell/BToolBar.h"
-#include "shell/MessageLoop.h"
+#include "common/MessageLoop.h"
 #include "shell/UpdateUI.h"
 
 namespace brevitex {

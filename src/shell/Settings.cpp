@@ -1,5 +1,4 @@
-// The settings store under HKEY_CURRENT_USER\Software\Korvanth\Brevitex and
-// the guarded process-wide LastFilePath.
+// The settings store under HKEY_CURRENT_USER\Software\Korvanth\Brevitex.
 #include "shell/Settings.h"
 
 #include <cwchar>
@@ -17,10 +16,6 @@ constexpr wchar_t kFontSizePrefix[] = L"FontSize_";
 constexpr wchar_t kFontSuffix[] = L"Edit";
 // String values are read into 256 units: 255 characters and the terminator.
 constexpr DWORD kStringUnits = 256;
-
-// LastFilePath is read and written by every frame thread and the file browser.
-SRWLOCK g_lastFilePathLock = SRWLOCK_INIT;
-WideString g_lastFilePath;
 
 // Holds an open registry key for a scope.
 class RegistryKey {
@@ -128,21 +123,6 @@ void SaveSettings(HWND edit, HWND toolbar, HFONT editFont) {
     SaveEditFont(editFont, key.Get());
     WideString folder = LastFilePath();
     WriteString(key.Get(), kLastFilePath, folder, static_cast<size_t>(folder.Length()));
-}
-
-WideString LastFilePath() {
-    AcquireSRWLockShared(&g_lastFilePathLock);
-    // A copy of its own, so no buffer is shared with the stored value.
-    WideString copy(g_lastFilePath.c_str(), g_lastFilePath.Length());
-    ReleaseSRWLockShared(&g_lastFilePathLock);
-    return copy;
-}
-
-void SetLastFilePath(const wchar_t* path) {
-    WideString copy(path);
-    AcquireSRWLockExclusive(&g_lastFilePathLock);
-    g_lastFilePath = copy;
-    ReleaseSRWLockExclusive(&g_lastFilePathLock);
 }
 
 }  // namespace brevitex

@@ -1,10 +1,12 @@
 // The settings store: the preferences every frame reads while its window is
 // created and writes when its window may close, under one registry key of the
-// current user, and the process-wide last folder of the file browser.
+// current user, with the process-wide last folder of the file browser
+// (LastFilePath, common/Module.h).
 #pragma once
 
 #include <windows.h>
 
+#include "common/Module.h"
 #include "common/WideString.h"
 
 namespace brevitex {
@@ -35,9 +37,5 @@ void SystemFontDescription(LOGFONTW& font);
 HFONT LoadEditFont(HKEY key);
 // Writes the face name and height of a font into an open settings key; nothing without a font.
 void SaveEditFont(HFONT font, HKEY key);
-
-// The folder last confirmed in the file browser, shared by every frame thread.
-WideString LastFilePath();
-void SetLastFilePath(const wchar_t* path);
 
 }  // namespace brevitex

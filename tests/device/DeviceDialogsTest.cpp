@@ -4,6 +4,7 @@
 
 #include "device/DeviceShell.h"
 #include "common/Window.h"
+#include "support/TestSupport.h"
 
 using namespace brevitex;
 
@@ -93,13 +94,14 @@ TEST(DeviceDialogsTest, CaptionOkStyleBecomesAnOkButtonSendingCommandOne) {
     DestroyWindow(dialog);
 
     // A Smartphone has no done button: its dialogs end through their soft keys.
-    SetEnvironmentVariableW(L"BREVITEX_PLATFORM", L"SmartPhone");
-    dialog = CreateLogged(kFindTemplate, &log);
-    ASSERT_NE(dialog, nullptr);
-    info.dialog = dialog;
-    EXPECT_TRUE(DeviceInitDialog(&info));
-    EXPECT_FALSE(DeviceCaptionOkRect(dialog, &ok));
-    SetEnvironmentVariableW(L"BREVITEX_PLATFORM", nullptr);
+    {
+        testsupport::PlatformScope smartphone(true);
+        dialog = CreateLogged(kFindTemplate, &log);
+        ASSERT_NE(dialog, nullptr);
+        info.dialog = dialog;
+        EXPECT_TRUE(DeviceInitDialog(&info));
+        EXPECT_FALSE(DeviceCaptionOkRect(dialog, &ok));
+    }
     DestroyWindow(dialog);
 }
 
@@ -151,8 +153,10 @@ private:
 }  // namespace
 
 TEST(DeviceDialogsTest, ModalDialogObjectEndsThroughItsCaptionOk) {
+    ASSERT_TRUE(DeviceAttachThread());
     PressOkDialog dialog;
     EXPECT_EQ(dialog.DoModal(nullptr, kGoToTemplate), 77);
+    DeviceDetachThread();
 }
 
 TEST(DeviceDialogsTest, SoftKeysWorkInsideAModalDialogLoop) {

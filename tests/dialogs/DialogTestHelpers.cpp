@@ -90,14 +90,6 @@ int EditHost::UndoSteps() const {
     return steps;
 }
 
-PlatformScope::PlatformScope(bool smartphone) {
-    SetEnvironmentVariableW(L"BREVITEX_PLATFORM", smartphone ? L"SmartPhone" : L"PocketPC");
-    brevitex::ResetSmartphonePlatformCache();
-}
-
-PlatformScope::~PlatformScope() {
-    SetEnvironmentVariableW(L"BREVITEX_PLATFORM", nullptr);
-    brevitex::ResetSmartphonePlatformCache();
 }
 
 void Click(HWND dialog, int id) {

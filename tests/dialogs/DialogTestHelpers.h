@@ -1,5 +1,4 @@
-// Helpers of the dialog tests: a rich edit control in a top-level host window
-// and a scope that switches the platform form.
+// Helpers of the dialog tests: a rich edit control in a top-level host window.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +12,7 @@ namespace dialogtests {
 
 using testsupport::FindThreadDialog;
 using testsupport::ModalDriver;
+using testsupport::PlatformScope;
 
 // A top-level window holding a multi-line rich edit control of the view's class.
 class EditHost {
@@ -36,13 +36,6 @@ public:
 private:
     HWND frame_ = nullptr;
     HWND edit_ = nullptr;
-};
-
-// Switches the process to the Smartphone or Pocket PC form for a scope.
-class PlatformScope {
-public:
-    explicit PlatformScope(bool smartphone);
-    ~PlatformScope();
 };
 
 // Loads the rich edit library once.

@@ -7,8 +7,9 @@
 #include "dialogs/FindReplaceDialog.h"
 #include "document/EditView.h"
 #include "resources/resource.h"
+#include "common/Module.h"
 #include "shell/AppModule.h"
-#include "shell/MessageLoop.h"
+#include "common/MessageLoop.h"
 
 using namespace brevitex;
 using namespace dialogtests;
@@ -194,7 +195,7 @@ TEST_F(ModelessFindTest, FindNextCommandSearchesThroughTheHiddenWindow) {
 
 TEST_F(ModelessFindTest, KeysReachTheDialogThroughTheLoopFilter) {
     MessageLoop loop;
-    ASSERT_TRUE(Module().RegisterLoop(&loop));
+    ASSERT_TRUE(RegisterThreadLoop(&loop));
     FindReplaceDialog second;
     ASSERT_EQ(second.OpenModeless(host_.Edit()), 1);
     HWND window = second.Handle();
@@ -217,7 +218,7 @@ TEST_F(ModelessFindTest, KeysReachTheDialogThroughTheLoopFilter) {
     EXPECT_FALSE(IsWindowVisible(window));
     DestroyWindow(window);
     EXPECT_FALSE(loop.RemoveFilter(&second));  // the window took its filter with it
-    Module().UnregisterLoop();
+    UnregisterThreadLoop();
 }
 
 TEST(FindReplaceDialogTest, TheSelectionInItsFirstLineIsTheFindText) {

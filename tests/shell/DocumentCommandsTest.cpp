@@ -91,7 +91,7 @@ TEST_F(DocumentCommandsTest, EndingTheSessionAsksLikeAClose) {
 }
 
 TEST_F(DocumentCommandsTest, SmartphoneSavePromptHasNoCancel) {
-    SmartphoneForm smartphone;
+    testsupport::PlatformScope smartphone(true);
     OpenEdited("old\r\n");
     {
         BoxAnswerer boxes(IDNO);

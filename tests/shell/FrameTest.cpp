@@ -244,7 +244,7 @@ TEST_F(MainFrameTest, PocketPcFrameSitsAboveTheCommandBarWithViewAndToolBarFilli
 }
 
 TEST_F(MainFrameTest, SmartphoneKeysAndMenu) {
-    SmartphoneForm smartphone;
+    testsupport::PlatformScope smartphone(true);
     CreateFrame();
     EXPECT_EQ(MenuState(ID_VIEW_TOOLBAR), -1) << "no 工具栏 item on Smartphone";
     EXPECT_NE(MenuState(ID_VIEW_WORDWRAP), -1);

@@ -2,6 +2,7 @@
 #include "FrameTestSupport.h"
 
 #include "device/DeviceShell.h"
+#include "common/Module.h"
 #include "shell/AppModule.h"
 #include "shell/FrameThread.h"
 #include "shell/Settings.h"
@@ -52,18 +53,6 @@ void SettingsKeyGuard::WriteRaw(const wchar_t* name, DWORD type, const void* dat
     RegCloseKey(key);
 }
 
-// ---- Platform form ------------------------------------------------------------
-
-SmartphoneForm::SmartphoneForm() {
-    SetEnvironmentVariableW(L"BREVITEX_PLATFORM", L"SmartPhone");
-    ResetSmartphonePlatformCache();
-}
-
-SmartphoneForm::~SmartphoneForm() {
-    SetEnvironmentVariableW(L"BREVITEX_PLATFORM", nullptr);
-    ResetSmartphonePlatformCache();
-}
-
 // ---- File browser -------------------------------------------------------------
 
 BrowserAnswerer::BrowserAnswerer(INT_PTR result, std::wstring path, TextEncoding encoding)
@@ -86,13 +75,13 @@ INT_PTR BrowserAnswerer::Hook(FileBrowserDialog& dialog, HWND owner, void* conte
 
 void FrameTest::SetUp() {
     DeviceAttachThread();
-    Module().RegisterLoop(&loop_);
+    RegisterThreadLoop(&loop_);
     ASSERT_NE(RegisterFrameClass(), 0);
 }
 
 void FrameTest::TearDown() {
     DestroyFrame();
-    Module().UnregisterLoop();
+    UnregisterThreadLoop();
     DeviceDetachThread();
 }
 
@@ -100,7 +89,7 @@ HWND FrameTest::CreateFrame(const std::wstring& commandLine) {
     frame_ = std::make_unique<MainFrame>();
     std::wstring line = commandLine;
     hwnd_ = frame_->CreateBound(0, kFrameClassName, L"", WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, Module().Instance(),
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ProgramInstance(),
                                 line.data());
     if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
     Idle();

@@ -14,7 +14,7 @@
 #include "common/TextEncoding.h"
 #include "filebrowser/FileBrowserDialog.h"
 #include "shell/MainFrame.h"
-#include "shell/MessageLoop.h"
+#include "common/MessageLoop.h"
 
 namespace frametest {
 
@@ -28,13 +28,6 @@ public:
     static bool ReadNumber(const wchar_t* name, DWORD* value);
     static void WriteNumber(const wchar_t* name, DWORD value);
     static void WriteRaw(const wchar_t* name, DWORD type, const void* data, DWORD bytes);
-};
-
-// Smartphone behaviour for its lifetime.
-class SmartphoneForm {
-public:
-    SmartphoneForm();
-    ~SmartphoneForm();
 };
 
 // Answers every run of the file browser and records what it was given.

@@ -9,11 +9,12 @@
 
 #include "device/DeviceShell.h"
 #include "common/Messages.h"
+#include "common/Module.h"
 #include "shell/AppModule.h"
 #include "shell/FrameThread.h"
 #include "shell/FrameThreadManager.h"
 #include "shell/MainFrame.h"
-#include "shell/MessageLoop.h"
+#include "common/MessageLoop.h"
 #include "support/TestSupport.h"
 #include "FrameTestSupport.h"
 
@@ -88,11 +89,11 @@ class FrameOnThisThread : public ::testing::Test {
 protected:
     void SetUp() override {
         Module().Init(GetModuleHandleW(nullptr));
-        Module().RegisterLoop(&loop_);
+        RegisterThreadLoop(&loop_);
         ASSERT_NE(RegisterFrameClass(), 0);
         hwnd_ = frame_.CreateBound(0, kFrameClassName, L"", WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                   Module().Instance(), const_cast<wchar_t*>(L""));
+                                   ProgramInstance(), const_cast<wchar_t*>(L""));
         ASSERT_NE(hwnd_, nullptr);
         DrainNewFrameMessages();
     }
@@ -101,7 +102,7 @@ protected:
         MSG msg;
         PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // the frame's own quit
         DrainNewFrameMessages();
-        Module().UnregisterLoop();
+        UnregisterThreadLoop();
     }
     // Collects the UWM_NEW_FRAME requests posted to this thread.
     std::vector<std::pair<WPARAM, std::wstring>> DrainNewFrameMessages() {

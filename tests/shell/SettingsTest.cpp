@@ -11,6 +11,7 @@
 #include "FrameTestSupport.h"
 #include "resources/resource.h"
 #include "shell/Settings.h"
+#include "support/TestSupport.h"
 
 using namespace brevitex;
 using namespace frametest;
@@ -198,7 +199,7 @@ TEST_F(SettingsRestartTest, WordWrapSurvivesANewWindow) {
 }
 
 TEST_F(SettingsRestartTest, SmartphoneCloseLeavesToolBarVisibleAlone) {
-    SmartphoneForm smartphone;
+    testsupport::PlatformScope smartphone(true);
     SettingsKeyGuard::WriteNumber(L"ToolBarVisible", 0);
     CreateFrame();
     ASSERT_TRUE(Close());

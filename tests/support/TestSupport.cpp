@@ -246,4 +246,14 @@ std::wstring ProgramPath() {
     return path + L"\\brevitex.exe";
 }
 
+PlatformScope::PlatformScope(bool smartphone) {
+    SetEnvironmentVariableW(L"BREVITEX_PLATFORM", smartphone ? L"SmartPhone" : L"PocketPC");
+    brevitex::ResetSmartphonePlatformCache();
+}
+
+PlatformScope::~PlatformScope() {
+    SetEnvironmentVariableW(L"BREVITEX_PLATFORM", nullptr);
+    brevitex::ResetSmartphonePlatformCache();
+}
+
 }  // namespace testsupport

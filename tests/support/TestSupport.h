@@ -138,6 +138,16 @@ void TapListItem(HWND list, int item);
 // The text of a menu item by position.
 std::wstring MenuItemText(HMENU menu, UINT position);
 
+// Switches the process to the Smartphone or Pocket PC form for a scope; the
+// form is unset (Pocket PC) again afterwards.
+class PlatformScope {
+public:
+    explicit PlatformScope(bool smartphone);
+    ~PlatformScope();
+    PlatformScope(const PlatformScope&) = delete;
+    PlatformScope& operator=(const PlatformScope&) = delete;
+};
+
 // Windows path of the built program (brevitex.exe).
 std::wstring ProgramPath();
 

@@ -1,6 +1,7 @@
 // The per-thread message loop of a frame thread: message filters (offered
 // every message before dispatch, newest first) and idle handlers (run once per
-// wake-up, in registration order).
+// wake-up, in registration order), and the process-wide registry that finds
+// the calling thread's loop.
 #pragma once
 
 #include <windows.h>
@@ -47,5 +48,16 @@ private:
     MSG message_{};
     int exitValue_ = 0;
 };
+
+// The registry of the frame threads' loops, each call under the module lock.
+// A thread registers its loop before its windows exist and unregisters it
+// after its loop has ended.
+bool RegisterThreadLoop(MessageLoop* loop);
+bool UnregisterThreadLoop();
+// The calling thread's loop, or null.
+MessageLoop* ThreadLoop();
+int ThreadLoopCount();
+// Forgets every registration (the process ends).
+void ClearThreadLoops();
 
 }  // namespace brevitex
