@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include <cwchar>
+#include <initializer_list>
 
 #include "common/Module.h"
 #include "device/DeviceShell.h"

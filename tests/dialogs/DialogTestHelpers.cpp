@@ -90,8 +90,6 @@ int EditHost::UndoSteps() const {
     return steps;
 }
 
-}
-
 void Click(HWND dialog, int id) {
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
