@@ -10,6 +10,8 @@ namespace {
 
 constexpr UINT kGetPlatformType = 257;  // SPI_GETPLATFORMTYPE on the device
 
+// The hook and its context change together under the lock.
+SRWLOCK g_messageBoxHookLock = SRWLOCK_INIT;
 MessageBoxHook g_messageBoxHook = nullptr;
 void* g_messageBoxContext = nullptr;
 
@@ -43,13 +45,19 @@ bool IsSmartphonePlatform() {
 void ResetSmartphonePlatformCache() { g_isSmartphone.store(-1); }
 
 void SetMessageBoxHook(MessageBoxHook hook, void* context) {
-    g_messageBoxContext = context;
+    AcquireSRWLockExclusive(&g_messageBoxHookLock);
     g_messageBoxHook = hook;
+    g_messageBoxContext = context;
+    ReleaseSRWLockExclusive(&g_messageBoxHookLock);
 }
 
 int DeviceMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
-    if (MessageBoxHook hook = g_messageBoxHook) {
-        int answer = hook(owner, text, caption, type, g_messageBoxContext);
+    AcquireSRWLockShared(&g_messageBoxHookLock);
+    MessageBoxHook hook = g_messageBoxHook;
+    void* context = g_messageBoxContext;
+    ReleaseSRWLockShared(&g_messageBoxHookLock);
+    if (hook) {
+        int answer = hook(owner, text, caption, type, context);
         if (answer != 0) return answer;
     }
     return MessageBoxW(owner, text, caption, type);

@@ -359,8 +359,11 @@ HWND EditView::SetWordWrap(bool on) {
     RECT rect;
     GetWindowRect(hwnd_, &rect);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    DWORD wrapped = (style & ~(WS_HSCROLL | ES_AUTOHSCROLL)) | ES_WANTRETURN;
-    DWORD unwrapped = (style & ~ES_WANTRETURN) | WS_HSCROLL | ES_AUTOHSCROLL;
+    // The styles come from the constants: the live style lacks the scroll bars
+    // while the control hides them. Only the read-only bit carries over.
+    DWORD readOnly = style & ES_READONLY;
+    DWORD wrapped = kEditViewWrapStyle | readOnly;
+    DWORD unwrapped = kEditViewNoWrapStyle | readOnly;
     WideString text;
     // Without the whole text in hand the window is not replaced: word wrap
     // stays as it was rather than the text being cut short.
@@ -368,7 +371,7 @@ HWND EditView::SetWordWrap(bool on) {
     DestroyWindow(hwnd_);
     HWND created = CreateViewWindow(parent, rect, on ? wrapped : unwrapped, exStyle, id);
     // Should the new style fail, the old one still gives the text a home.
-    if (!created) created = CreateViewWindow(parent, rect, style, exStyle, id);
+    if (!created) created = CreateViewWindow(parent, rect, on ? unwrapped : wrapped, exStyle, id);
     if (!created) return nullptr;
     FillControl(text);
     Send(EM_FMTLINES, on ? TRUE : FALSE);

@@ -1,6 +1,7 @@
 // Frame threads: one MainFrame and one message loop per thread.
 #include "shell/FrameThread.h"
 
+#include <atomic>
 #include <cwchar>
 
 #include "device/DeviceShell.h"
@@ -15,7 +16,7 @@ namespace brevitex {
 namespace {
 
 constexpr DWORD kFrameStyle = WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-volatile ATOM g_frameAtom = 0;
+std::atomic<ATOM> g_frameAtom{0};
 
 }  // namespace
 
@@ -29,9 +30,9 @@ wchar_t* PrepareCommandLine(wchar_t* commandLine) {
 }
 
 ATOM RegisterFrameClass() {
-    if (ATOM atom = g_frameAtom) return atom;
+    if (ATOM atom = g_frameAtom.load()) return atom;
     ModuleLock hold;
-    if (g_frameAtom) return g_frameAtom;
+    if (ATOM atom = g_frameAtom.load()) return atom;
     HINSTANCE instance = ProgramInstance();
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
@@ -41,15 +42,16 @@ ATOM RegisterFrameClass() {
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof(existing);
     if (ATOM atom = static_cast<ATOM>(GetClassInfoExW(instance, kFrameClassName, &existing))) {
-        g_frameAtom = atom;
+        g_frameAtom.store(atom);
         return atom;
     }
     wc.lpfnWndProc = WindowBase::StartWindowProc;
     wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(101), IMAGE_ICON, 32, 32, 0));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kFrameClassName;
-    g_frameAtom = RegisterClassExW(&wc);
-    return g_frameAtom;
+    ATOM atom = RegisterClassExW(&wc);
+    g_frameAtom.store(atom);
+    return atom;
 }
 
 DWORD WINAPI FrameThreadProc(void* param) {

@@ -283,3 +283,11 @@ TEST(ProgramTest, SecondLaunchOpensAWindowInTheRunningCopy) {
     GetExitCodeProcess(running.hProcess, &exitCode);
     EXPECT_EQ(exitCode, 1u);
 }
+
+TEST(AppModuleTest, TitleEndsWhereItsStringEnds) {
+    // String 102 of this executable follows the title in the same string block.
+    wchar_t follower[32] = {};
+    ASSERT_GT(LoadStringW(GetModuleHandleW(nullptr), 102, follower, 32), 0);
+    ASSERT_TRUE(Module().Init(GetModuleHandleW(nullptr)));
+    EXPECT_STREQ(ApplicationTitle(), L"Brevitex");
+}

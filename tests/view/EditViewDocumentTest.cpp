@@ -233,6 +233,23 @@ TEST_F(EditViewDocumentTest, WordWrapKeepsTextAndModifiedFlagButNotUndo) {
     EXPECT_EQ(Bytes(path), ">alpha\nbeta gamma delta\n");
 }
 
+TEST_F(EditViewDocumentTest, WordWrapKeepsTheScrollBarsAfterSwitchingBothWays) {
+    // An empty view has its bars hidden, so its live style lacks them.
+    std::wstring lines;
+    for (int i = 0; i < 300; ++i) lines += L"line of text that is long enough to need some room\r";
+    for (bool on : {true, false, true}) {
+        Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        HWND window = view.SetWordWrap(on);
+        ASSERT_NE(window, nullptr);
+        Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lines.c_str()));
+        LONG style = GetWindowLongW(window, GWL_STYLE);
+        EXPECT_TRUE(style & WS_VSCROLL) << "word wrap " << on;
+        SCROLLBARINFO bar{sizeof(bar)};
+        ASSERT_TRUE(GetScrollBarInfo(window, OBJID_VSCROLL, &bar));
+        EXPECT_FALSE(bar.rgstate[0] & STATE_SYSTEM_INVISIBLE) << "word wrap " << on;
+    }
+}
+
 TEST_F(EditViewDocumentTest, WordWrapWithoutTheWholeTextKeepsTheWindow) {
     Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"must survive"));
     HWND before = view.Handle();
