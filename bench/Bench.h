@@ -1,9 +1,10 @@
 // Shared pieces of the benchmark program: named groups that register
-// themselves, the run options, timing and rate helpers.
+// themselves, the run options, timing and rate helpers, generated files.
 #pragma once
 
 #include <cstddef>
 #include <functional>
+#include <string>
 
 namespace bench {
 
@@ -29,5 +30,21 @@ inline double MegabytesPerSecond(size_t bytes, double seconds) {
 // The folder group's other process: makes count files in folder, one after
 // another, each holding the performance counter at its creation. 0 on success.
 int MakeFilesForAnotherProcess(const wchar_t* folder, int count);
+// A generated text file: lines of about 70 characters of fixed pseudo-random
+// text, ASCII letters or Chinese characters in UTF-8, with the given break.
+struct FileKind {
+    const char* name;
+    bool chinese;
+    const char* lineBreak;
+};
+
+// The bytes of such a file, at least `bytes` long.
+std::string FileBytes(const FileKind& kind, size_t bytes);
+// Writes bytes to a file, replacing it; false on any failure.
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// The folder for generated files, ending in a backslash.
+std::wstring TempFolder();
+// Seconds on the performance counter, for differences.
+double Now();
 
 }  // namespace bench

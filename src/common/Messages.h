@@ -10,5 +10,8 @@ namespace brevitex {
 inline constexpr UINT UWM_NEW_FRAME = WM_USER + 100;
 // Sent to the frame to refresh the caret position text (wParam 0, lParam 0).
 inline constexpr UINT UWM_UPDATE_POSITION = WM_USER + 102;
+// Posted by a new frame to itself: open the file named on its command line,
+// now that the window shows.
+inline constexpr UINT UWM_OPEN_COMMAND_LINE = WM_USER + 103;
 
 }  // namespace brevitex

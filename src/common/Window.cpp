@@ -74,6 +74,13 @@ void WindowBase::Unbind() {
     hwnd_ = nullptr;
 }
 
+void WindowBase::Detach(WNDPROC proc) {
+    HWND hwnd = hwnd_;
+    if (!hwnd) return;
+    Unbind();
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+}
+
 HWND WindowBase::CreateBound(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
                              int x, int y, int width, int height, HWND parent, HMENU menu,
                              HINSTANCE instance, void* param) {

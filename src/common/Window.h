@@ -102,6 +102,10 @@ protected:
     // Called after the window's last message (WM_NCDESTROY); hwnd is already null.
     virtual void OnFinalMessage() {}
 
+    // Lets the window live on without this object: from now on its messages
+    // go straight to `proc`. The object is then free for another window.
+    void Detach(WNDPROC proc);
+
     // The base procedure for unconsumed messages (superclasses set their base class's).
     WNDPROC baseProc_ = DefWindowProcW;
     HWND hwnd_ = nullptr;

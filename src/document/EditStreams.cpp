@@ -5,12 +5,22 @@
 
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
+#include <memory>
+#include <new>
 
 namespace brevitex {
 
 namespace {
 
 constexpr WPARAM kStreamFormat = SF_TEXT | SF_UNICODE;
+
+// A long text goes in as about kPieces pieces of at least kMinPiece units.
+// Measured under Wine on 10 MiB: one insertion of the whole text takes over
+// ten times as long as one stream, a hundred pieces a quarter less than the
+// stream, a thousand pieces about as long.
+constexpr int kPieces = 100;
+constexpr int kMinPiece = 64 * 1024;
 
 // Stream-in cookie: the next unit to hand over and the end of the text.
 struct StreamInCookie {
@@ -105,6 +115,54 @@ bool StreamControlOut(HWND edit, WideString& text) {
         return false;
     }
     return true;
+}
+
+namespace {
+
+bool HoldsWhole(HWND edit, WNDPROC proc, int length) {
+    GETTEXTLENGTHEX query{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    return CallWindowProcW(proc, edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0) == length;
+}
+
+// Where the piece from `from` ends: never between the two units of a surrogate pair.
+int PieceEnd(const wchar_t* text, int length, int from, int piece) {
+    if (length - from <= piece) return length;
+    int to = from + piece;
+    if (IS_HIGH_SURROGATE(text[to - 1])) ++to;
+    return to;
+}
+
+}  // namespace
+
+bool PutControlText(HWND edit, WNDPROC proc, const WideString& text, StreamProgress* progress) {
+    const int length = text.Length();
+    const wchar_t* units = text.c_str();
+    int piece = length / kPieces > kMinPiece ? length / kPieces : kMinPiece;
+    if (piece > length) piece = length;
+    // An insertion ends at the first NUL unit: such a text goes in as a stream.
+    std::unique_ptr<wchar_t[]> buffer;
+    if (wmemchr(units, 0, static_cast<size_t>(length)) == nullptr) buffer.reset(new (std::nothrow) wchar_t[piece + 2]);
+    if (!buffer) {
+        bool whole = StreamControlIn(edit, text);
+        if (progress) progress->Streamed(length, length);
+        return whole;
+    }
+    // No change notices for the pieces; the first replaces everything, the
+    // next go in at the end, where the caret is left.
+    LRESULT events = CallWindowProcW(proc, edit, EM_SETEVENTMASK, 0, 0);
+    CHARRANGE all{0, -1};
+    CallWindowProcW(proc, edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+    int from = 0;
+    do {
+        int to = PieceEnd(units, length, from, piece);
+        wmemcpy(buffer.get(), units + from, static_cast<size_t>(to - from));
+        buffer[to - from] = 0;
+        CallWindowProcW(proc, edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(buffer.get()));
+        from = to;
+        if (progress) progress->Streamed(from, length);
+    } while (from < length);
+    CallWindowProcW(proc, edit, EM_SETEVENTMASK, 0, events);
+    return HoldsWhole(edit, proc, length);
 }
 
 bool StreamControlIn(HWND edit, const WideString& text) {

@@ -1,5 +1,5 @@
-// Moving a whole text into and out of a rich edit control through its
-// stream messages (plain UTF-16), with checks that nothing was cut short.
+// Moving a whole text into and out of a rich edit control (plain UTF-16),
+// with checks that nothing was cut short.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +12,25 @@ namespace brevitex {
 // CR LF). False, with the text empty, when memory ran out on the way.
 bool StreamControlOut(HWND edit, WideString& text);
 
-// Replaces the control's content with the text; true only when the control
-// then holds every unit of it.
+// Replaces the control's content with the text through one stream; true only
+// when the control then holds every unit of it.
 bool StreamControlIn(HWND edit, const WideString& text);
+
+// Told how far the control has taken a text in.
+class StreamProgress {
+public:
+    virtual void Streamed(int units, int total) = 0;
+
+protected:
+    ~StreamProgress() = default;
+};
+
+// Replaces the control's content with the text, handing every message to
+// `proc` (the control's own procedure: nothing in front of it hears of the
+// work). A long text goes in as pieces, each laid out before the next, and
+// the progress hears after each; that is also quicker than one stream. A text
+// holding a NUL unit goes in as one stream. True only when the control then
+// holds every unit of the text.
+bool PutControlText(HWND edit, WNDPROC proc, const WideString& text, StreamProgress* progress);
 
 }  // namespace brevitex

@@ -13,6 +13,7 @@
 #include "document/EditMenu.h"
 #include "document/EditQueries.h"
 #include "document/EditStreams.h"
+#include "document/LoadProgress.h"
 #include "document/TextFile.h"
 #include "resources/resource.h"
 #include "common/Module.h"
@@ -27,6 +28,9 @@ constexpr int kEdgeMetric = 46;          // SM_CYEDGE
 constexpr DWORD kTwipsPerInch = 1440;
 // No limit on what the control holds, so neither a stream-in nor typing is cut off.
 constexpr LPARAM kTextLimit = 0x7FFFFFFE;
+// Emptying a control in place costs time growing with the square of its text
+// (seconds for a mebibyte); above this many units a new control replaces it.
+constexpr int kEmptyInPlaceLimit = 64 * 1024;
 
 // The rich edit's own procedure, kept when the superclass is registered.
 WNDPROC g_richEditProc = nullptr;
@@ -34,6 +38,12 @@ bool g_classRegistered = false;
 
 std::atomic<int32_t> g_untitledCounter{0};
 std::atomic<int> g_pixelsPerInch{0};
+
+// The control drops the style bit of a scroll bar it hides; a new control
+// gets back the bars of the view's styles (vertical, and horizontal without wrap).
+DWORD WithScrollBars(DWORD style) {
+    return style | WS_VSCROLL | ((style & ES_WANTRETURN) ? 0 : WS_HSCROLL);
+}
 
 int ScreenPixelsPerInch() {
     int cached = g_pixelsPerInch.load();
@@ -161,6 +171,7 @@ bool EditView::OnSetFocus(WPARAM, LPARAM, LRESULT&) {
 }
 
 bool EditView::OnSetFont(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    font_ = reinterpret_cast<HFONT>(wParam);
     LRESULT modified = Send(EM_GETMODIFY);
     result = DefaultProc(WM_SETFONT, wParam, lParam);
     Send(EM_SETMODIFY, modified ? TRUE : FALSE);
@@ -274,11 +285,45 @@ void EditView::UpdateCommandUI(CommandStateSink& sink) const {
 
 bool EditView::ReadControlText(WideString& text) { return StreamControlOut(hwnd_, text); }
 
-bool EditView::FillControl(const WideString& text) { return StreamControlIn(hwnd_, text); }
+bool EditView::FillControl(const WideString& text, StreamProgress* progress) {
+    return PutControlText(hwnd_, baseProc_, text, progress);
+}
+
+bool EditView::HoldsLongText() const { return GetWindowTextLengthW(hwnd_) > kEmptyInPlaceLimit; }
+
+bool EditView::RecreateControl() {
+    HWND old = hwnd_;
+    HWND parent = GetParent(old);
+    DWORD style = WithScrollBars(static_cast<DWORD>(GetWindowLongW(old, GWL_STYLE)));
+    DWORD exStyle = static_cast<DWORD>(GetWindowLongW(old, GWL_EXSTYLE));
+    UINT id = static_cast<UINT>(GetDlgCtrlID(old));
+    RECT rect;
+    GetWindowRect(old, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    LRESULT eventMask = Send(EM_GETEVENTMASK);
+    LRESULT limit = Send(EM_GETLIMITTEXT);
+    bool focused = GetFocus() == old;
+    // The old control keeps its text to the end, under its own procedure alone.
+    Detach(g_richEditProc);
+    HWND created = CreateViewWindow(parent, rect, style, exStyle, id);
+    if (!created) {
+        Subclass(old);
+        return false;
+    }
+    if (font_) Send(WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    Send(EM_SETEVENTMASK, 0, eventMask);
+    Send(EM_EXLIMITTEXT, 0, limit);
+    // Into the old control's place among its siblings, then the old one goes.
+    SetWindowPos(created, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (focused) SetFocus(created);
+    DestroyWindow(old);
+    return true;
+}
 
 bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     if (!hwnd_) return false;
     WaitCursor wait;
+    LoadProgress progress(tickSource_);
     WideString text;
     bool hasBom = false;
     LoadFacts facts;
@@ -286,7 +331,10 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     LineBreak lineBreak = DetectLineBreak(text.c_str(), text.Length());
     // One CR per break: the control keeps every one of them.
     if (!RewriteLineBreaks(text, LineBreak::Cr, false)) return false;
-    if (!FillControl(text)) {
+    // Should no new control be had, the stream empties the old one in place.
+    if (HoldsLongText()) RecreateControl();
+    progress.Track(hwnd_);
+    if (!FillControl(text, &progress)) {
         // The control holds only part of the file: never let that pass for the
         // file's text, which a save could then cut short.
         NewDocument();
@@ -336,6 +384,10 @@ void EditView::NewDocument() {
     stamp_ = FileStamp{};
     keyRepeatStart_ = 0;
     if (!hwnd_) return;
+    if (HoldsLongText() && RecreateControl()) {
+        Send(EM_SETREADONLY, FALSE);
+        return;
+    }
     Send(EM_SETREADONLY, FALSE);
     Send(WM_SETREDRAW, FALSE);
     Send(EM_SETSEL, 0, -1);

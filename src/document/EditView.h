@@ -4,7 +4,10 @@
 // view holds the document (path or untitled name, encoding, BOM flag, line
 // breaks), loads and saves it, runs the edit commands, the date and time
 // insertion and the context menu, accelerates held arrow keys, and tells its
-// parent with UWM_UPDATE_POSITION whenever the caret may have moved.
+// parent with UWM_UPDATE_POSITION whenever the caret may have moved. To drop a
+// long text it replaces the control by a new one rather than emptying it, so
+// its window handle changes with NewDocument and LoadDocument as well as with
+// SetWordWrap.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +23,7 @@ namespace brevitex {
 
 class FindReplaceDialog;
 class SmsDialog;
+class StreamProgress;
 
 inline constexpr wchar_t kEditViewClassName[] = L"VidavizEdizAvaro";
 // The frame's styles for the view; ES_WANTRETURN (0x1000) records word wrap.
@@ -42,7 +46,9 @@ public:
     // Creates the view window as a child of the parent; null on failure.
     HWND Create(HWND parent, const RECT& rect, DWORD style, DWORD exStyle = 0);
 
-    // Loads a file into the control. On failure nothing changes.
+    // Loads a file into the control. On failure nothing changes, unless the
+    // control could not take the whole text: then a new document starts.
+    // A load that runs longer than half a second shows a progress bar.
     bool LoadDocument(const wchar_t* path, TextEncoding encoding);
     // Saves the control's text; an empty path means the document's own, and
     // TextEncoding::AutoDetect the document's encoding.
@@ -77,7 +83,7 @@ public:
     void SendKeyBurst(UINT key, int count);
     // The paging line height in pixels (font height plus edge metric); 0 when unknown.
     int LineHeight() const;
-    // The clock the key-repeat timing reads (tests supply their own).
+    // The clock the key-repeat timing and the load progress read (tests supply their own).
     void SetTickSource(TickSource source) { tickSource_ = source; }
 
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -87,12 +93,18 @@ protected:
     virtual void PressKey(UINT key);
     // The control's whole text as it streams out; false when it could not all be read.
     virtual bool ReadControlText(WideString& text);
+    // Replaces the control's text, telling progress how far it has come; false
+    // when the control did not take all of it.
+    virtual bool FillControl(const WideString& text, StreamProgress* progress = nullptr);
 
 private:
     static const MessageMapEntry<EditView> kMap[];
 
     HWND CreateViewWindow(HWND parent, const RECT& rect, DWORD style, DWORD exStyle, UINT id);
-    bool FillControl(const WideString& text);
+    // Whether the control holds more text than is quickly emptied in place.
+    bool HoldsLongText() const;
+    // Puts a new, empty control of the same style in the old one's place.
+    bool RecreateControl();
     void NotifyPosition() const;
     bool InsertDateTime(UINT id);
     void ShowContextMenu(LPARAM point);
@@ -125,6 +137,8 @@ private:
     FileStamp stamp_;
     DWORD keyRepeatStart_ = 0;
     TickSource tickSource_ = GetTickCount;
+    // The font last set on the control (null: its own), for a re-created control.
+    HFONT font_ = nullptr;
     FindReplaceDialog* findDialog_ = nullptr;
     SmsDialog* smsDialog_ = nullptr;
 };

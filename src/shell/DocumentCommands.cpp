@@ -69,7 +69,11 @@ bool MainFrame::QuerySave() {
 
 bool MainFrame::OpenFile(const wchar_t* path, TextEncoding encoding) {
     flags_ |= kTitleModified;
-    if (!view_.Handle() || !view_.LoadDocument(path, encoding)) {
+    // The window is whole on the screen before a long load keeps the thread busy.
+    PaintNow();
+    bool loaded = view_.Handle() && view_.LoadDocument(path, encoding);
+    FollowViewWindow();
+    if (!loaded) {
         ShowBox(hwnd_, IDS_OPEN_FAILED, path, kFailureBox);
         return false;
     }

@@ -45,6 +45,7 @@ void SetShiftState(bool down) {
 
 const MessageMapEntry<MainFrame> MainFrame::kMessageMap[] = {
     BX_MESSAGE(UWM_UPDATE_POSITION, OnUpdatePosition),
+    BX_MESSAGE(UWM_OPEN_COMMAND_LINE, OnOpenCommandLine),
     BX_MESSAGE(WM_HOTKEY, OnHotKey),
     BX_MESSAGE(WM_CREATE, OnCreate),
     BX_MESSAGE(WM_CLOSE, OnClose),
@@ -106,7 +107,9 @@ bool MainFrame::OnCreate(WPARAM, LPARAM lParam, LRESULT& result) {
     RegisterWithLoop();
 
     if (commandLine && commandLine[0]) {
-        OpenFile(commandLine, TextEncoding::AutoDetect);
+        // Opened once the window shows: a long load then never faces a blank window.
+        pendingOpen_ = commandLine;
+        PostMessageW(hwnd_, UWM_OPEN_COMMAND_LINE, 0, 0);
     } else {
         UpdateTitle();
     }
@@ -180,6 +183,14 @@ bool MainFrame::OnUpdatePosition(WPARAM, LPARAM, LRESULT& result) {
     if (text.FormatId(IDS_POSITION, line + 1, static_cast<int>(end) - lineStart + 1)) {
         SetWindowTextW(toolbar_, text);
     }
+    return true;
+}
+
+bool MainFrame::OnOpenCommandLine(WPARAM, LPARAM, LRESULT& result) {
+    result = 0;
+    WideString path = pendingOpen_;
+    pendingOpen_.Empty();
+    if (!path.IsEmpty()) OpenFile(path, TextEncoding::AutoDetect);
     return true;
 }
 
@@ -282,6 +293,7 @@ bool MainFrame::OnFileNew(WPARAM, LPARAM, LRESULT& result) {
     if (QuerySave()) {
         flags_ |= kTitleModified;
         view_.NewDocument();
+        FollowViewWindow();
     }
     return true;
 }
@@ -428,6 +440,17 @@ void MainFrame::LayoutChildren(bool moveToolBar) {
         SetWindowPos(client_, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
+}
+
+void MainFrame::FollowViewWindow() {
+    if (client_ == view_.Handle()) return;
+    client_ = view_.Handle();
+    SendMessageW(hwnd_, UWM_UPDATE_POSITION, 0, 0);
+}
+
+void MainFrame::PaintNow() {
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (commandBar_) UpdateWindow(commandBar_);
 }
 
 void MainFrame::FitToInputPanel() {

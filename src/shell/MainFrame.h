@@ -64,6 +64,7 @@ private:
     static const MessageMapEntry<MainFrame> kMessageMap[];
 
     bool OnUpdatePosition(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnOpenCommandLine(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnHotKey(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnCreate(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnClose(WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -110,6 +111,10 @@ private:
     void ApplyEditFont();
     void AfterDocumentChange();
     bool ChangedByAnotherProgram() const;
+    // Takes the view's control as the client window when the view has replaced it.
+    void FollowViewWindow();
+    // Paints the frame, its children and its soft keys at once.
+    void PaintNow();
     // The type list of the file browser, '|' turned into zeros; Save As drops the first pair.
     static WideString BrowserFilter(bool dropFirstPair);
 
@@ -122,6 +127,8 @@ private:
     EditView view_;
     HFONT editFont_ = nullptr;
     DWORD flags_ = 0;
+    // The file of the command line, until the window shows and opens it.
+    WideString pendingOpen_;
     ActivateInfo activation_{sizeof(ActivateInfo), {}};
 };
 

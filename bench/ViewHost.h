@@ -1,0 +1,37 @@
+// A hidden top-level window holding an edit view, as a frame does, for the
+// benchmark groups that time the view or its control.
+#pragma once
+
+#include <windows.h>
+
+#include "document/EditView.h"
+
+namespace bench {
+
+class ViewHost {
+public:
+    ViewHost() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"BrevitexViewBench";
+        RegisterClassW(&wc);
+        parent_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 480, 640, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+        RECT rect{0, 0, 480, 600};
+        if (parent_) view.Create(parent_, rect, brevitex::kEditViewNoWrapStyle);
+    }
+    ~ViewHost() {
+        if (view.Handle()) DestroyWindow(view.Handle());
+        if (parent_) DestroyWindow(parent_);
+    }
+    ViewHost(const ViewHost&) = delete;
+    ViewHost& operator=(const ViewHost&) = delete;
+
+    brevitex::EditView view;
+
+private:
+    HWND parent_ = nullptr;
+};
+
+}  // namespace bench

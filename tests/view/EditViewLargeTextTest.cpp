@@ -1,0 +1,272 @@
+// Long documents in the view: a long text is dropped by putting a new control
+// in the old one's place (same set-up, same place, no way back through undo),
+// and a slow load shows a progress bar over the view while it streams.
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ViewTestSupport.h"
+#include "document/EditStreams.h"
+#include "document/EditView.h"
+#include "support/TestSupport.h"
+
+using brevitex::EditView;
+using brevitex::StreamProgress;
+using brevitex::TextEncoding;
+using brevitex::WideString;
+using viewtest::StreamedText;
+
+namespace {
+
+// Lines of letters, `lines` of them, each starting with its tag.
+std::string LongText(const char* tag, int lines) {
+    std::string text;
+    for (int i = 0; i < lines; ++i) text += std::string(tag) + " line " + std::to_string(i) + " of a long document\r\n";
+    return text;
+}
+
+// Over the control's quick-emptying size (about 90,000 units).
+constexpr int kLongLines = 2500;
+
+// What a progress bar over the view looked like after each block streamed in.
+struct BarSighting {
+    bool visible;
+    int position;
+    RECT rect;  // in the parent's client coordinates
+};
+
+// Watches the parent for a progress bar while the control streams; a clock
+// that runs fast makes every load a slow one.
+class WatchedView : public EditView {
+public:
+    std::vector<BarSighting> sightings;
+    int blocks = 0;
+
+protected:
+    bool FillControl(const WideString& text, StreamProgress* progress) override {
+        Spy spy(*this, progress);
+        return EditView::FillControl(text, &spy);
+    }
+
+private:
+    class Spy : public StreamProgress {
+    public:
+        Spy(WatchedView& view, StreamProgress* inner) : view_(view), inner_(inner) {}
+        void Streamed(int units, int total) override {
+            if (inner_) inner_->Streamed(units, total);
+            ++view_.blocks;
+            HWND parent = GetParent(view_.Handle());
+            HWND bar = FindWindowExW(parent, nullptr, PROGRESS_CLASSW, nullptr);
+            if (!bar) return;
+            BarSighting seen{(GetWindowLongW(bar, GWL_STYLE) & WS_VISIBLE) != 0, static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)), {}};
+            GetWindowRect(bar, &seen.rect);
+            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&seen.rect), 2);
+            view_.sightings.push_back(seen);
+        }
+
+    private:
+        WatchedView& view_;
+        StreamProgress* inner_;
+    };
+};
+
+DWORD g_fakeTime = 0;
+DWORD WINAPI FastClock() { return g_fakeTime += 300; }
+
+class EditViewLargeTextTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RECT rect{10, 20, 310, 320};
+        ASSERT_NE(view.Create(parent.Handle(), rect, brevitex::kEditViewWrapStyle), nullptr);
+        // Siblings above and below the view, to see it keep its place among them.
+        above = CreateWindowExW(0, L"STATIC", L"above", WS_CHILD, 0, 0, 5, 5, parent.Handle(), nullptr, nullptr,
+                                nullptr);
+        SetWindowPos(above, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        below = CreateWindowExW(0, L"STATIC", L"below", WS_CHILD, 0, 0, 5, 5, parent.Handle(), nullptr, nullptr,
+                                nullptr);
+        SetWindowPos(below, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        LOGFONTW description{};
+        description.lfHeight = -23;
+        wcscpy(description.lfFaceName, L"Courier New");
+        font = CreateFontIndirectW(&description);
+        SendMessageW(view.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        SendMessageW(view.Handle(), EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_SELCHANGE);
+    }
+    void TearDown() override {
+        if (view.Handle()) DestroyWindow(view.Handle());
+        if (font) DeleteObject(font);
+    }
+
+    std::wstring Write(const std::wstring& name, const std::string& bytes) {
+        std::wstring path = dir.File(name);
+        EXPECT_TRUE(testsupport::WriteBytes(path, bytes));
+        return path;
+    }
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return SendMessageW(view.Handle(), message, wParam, lParam);
+    }
+    RECT PlaceInParent(HWND window) const {
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        MapWindowPoints(nullptr, parent.Handle(), reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    }
+    // Loads a long document, edits it so undo has something, and focuses the view.
+    HWND HoldLongEditedDocument() {
+        std::wstring path = Write(L"first.txt", LongText("first", kLongLines));
+        EXPECT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+        Send(EM_SETSEL, 0, 0);
+        Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"typed "));
+        EXPECT_TRUE(Send(EM_CANUNDO));
+        SetFocus(view.Handle());
+        return view.Handle();
+    }
+    // The control that took the old one's place has the old one's set-up;
+    // the scroll-bar bits come and go with the length of the text.
+    void ExpectSameSetUp(HWND old, LONG style) {
+        HWND now = view.Handle();
+        ASSERT_NE(now, nullptr);
+        EXPECT_NE(now, old) << "a long text is dropped with its control";
+        EXPECT_FALSE(IsWindow(old));
+        EXPECT_EQ(GetParent(now), parent.Handle());
+        constexpr LONG kBars = WS_VSCROLL | WS_HSCROLL;
+        EXPECT_EQ(GetWindowLongW(now, GWL_STYLE) & ~kBars, style & ~kBars);
+        RECT rect = PlaceInParent(now);
+        EXPECT_EQ(rect.left, 10);
+        EXPECT_EQ(rect.top, 20);
+        EXPECT_EQ(rect.right, 310);
+        EXPECT_EQ(rect.bottom, 320);
+        EXPECT_EQ(GetWindow(now, GW_HWNDPREV), above);
+        EXPECT_EQ(GetWindow(now, GW_HWNDNEXT), below);
+        EXPECT_EQ(GetFocus(), now);
+        EXPECT_EQ(Send(EM_GETEVENTMASK), static_cast<LRESULT>(ENM_CHANGE | ENM_SELCHANGE));
+        EXPECT_GE(Send(EM_GETLIMITTEXT), 0x7FFFFFFE);
+        CHARFORMATW format{};
+        format.cbSize = sizeof(format);
+        format.dwMask = CFM_FACE | CFM_SIZE;
+        Send(EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+        EXPECT_STREQ(format.szFaceName, L"Courier New");
+        EXPECT_EQ(Send(EM_UNDO), 0);
+        EXPECT_FALSE(Send(EM_CANUNDO));
+    }
+
+    testsupport::TempDir dir;
+    viewtest::ParentWindow parent;
+    WatchedView view;
+    HWND above = nullptr;
+    HWND below = nullptr;
+    HFONT font = nullptr;
+};
+
+}  // namespace
+
+TEST_F(EditViewLargeTextTest, LoadingOverALongDocumentTakesANewControlInTheOldOnesPlace) {
+    HWND old = HoldLongEditedDocument();
+    Send(EM_SETREADONLY, TRUE);
+    LONG style = brevitex::kEditViewWrapStyle | ES_READONLY;
+    std::string second = LongText("second", kLongLines);
+    std::wstring path = Write(L"second.txt", second);
+    ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+
+    ExpectSameSetUp(old, style);
+    EXPECT_EQ(StreamedText(view.Handle()), std::wstring(second.begin(), second.end()));
+    EXPECT_FALSE(Send(EM_GETMODIFY));
+    EXPECT_EQ(view.Path(), path.c_str());
+    // Read-only carried over, with its background.
+    EXPECT_EQ(static_cast<COLORREF>(Send(EM_SETBKGNDCOLOR, 0, 0)), GetSysColor(COLOR_BTNFACE));
+}
+
+TEST_F(EditViewLargeTextTest, ANewDocumentOverALongOneIsEmptyWritableAndUntitled) {
+    HWND old = HoldLongEditedDocument();
+    Send(EM_SETREADONLY, TRUE);
+    view.NewDocument();
+
+    ExpectSameSetUp(old, brevitex::kEditViewWrapStyle);
+    EXPECT_EQ(GetWindowTextLengthW(view.Handle()), 0);
+    EXPECT_FALSE(Send(EM_GETMODIFY));
+    EXPECT_EQ(wcsncmp(view.Path(), L"无标题", 3), 0);
+    EXPECT_EQ(view.Encoding(), TextEncoding::Ansi);
+    EXPECT_EQ(static_cast<COLORREF>(Send(EM_SETBKGNDCOLOR, 0, 0)), GetSysColor(COLOR_WINDOW));
+    // The empty control hides its scroll bar; a long text brings it back.
+    std::string text = LongText("again", 200);
+    Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(std::wstring(text.begin(), text.end()).c_str()));
+    EXPECT_TRUE(GetWindowLongW(view.Handle(), GWL_STYLE) & WS_VSCROLL);
+
+    // A short text is emptied where it is.
+    HWND now = view.Handle();
+    Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"short"));
+    view.NewDocument();
+    EXPECT_EQ(view.Handle(), now);
+    EXPECT_EQ(GetWindowTextLengthW(now), 0);
+}
+
+TEST_F(EditViewLargeTextTest, AFailedLoadOverALongDocumentKeepsItsControlAndText) {
+    HWND old = HoldLongEditedDocument();
+    std::wstring before = StreamedText(old);
+    EXPECT_FALSE(view.LoadDocument(dir.File(L"missing.txt").c_str(), TextEncoding::AutoDetect));
+    EXPECT_EQ(view.Handle(), old);
+    EXPECT_EQ(StreamedText(old), before);
+    EXPECT_TRUE(Send(EM_CANUNDO));
+    EXPECT_TRUE(Send(EM_GETMODIFY));
+}
+
+TEST_F(EditViewLargeTextTest, ALongTextComesBackByteForByte) {
+    // UTF-16 with surrogate pairs at odd places, so some piece of the text
+    // would end between the two units of a pair; and one with a NUL unit.
+    // Lines of 60 units: "x", 29 pairs, CR; every pair starts at an odd offset.
+    std::wstring pairs;
+    for (int line = 0; line < 2000; ++line) {
+        pairs += L"x";
+        for (int i = 0; i < 29; ++i) pairs += L"\xD840\xDC00";
+        pairs += L"\r";
+    }
+    std::wstring withNul = pairs;
+    withNul[70001] = 0;
+    for (const std::wstring& text : {pairs, withNul}) {
+        std::string bytes = "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+        std::wstring path = Write(L"pairs.txt", bytes);
+        ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+        ASSERT_TRUE(view.SaveDocument(L"", TextEncoding::AutoDetect));
+        std::string saved;
+        ASSERT_TRUE(testsupport::ReadBytes(path, &saved));
+        EXPECT_TRUE(saved == bytes) << "saved " << saved.size() << " bytes of " << bytes.size();
+    }
+}
+
+TEST_F(EditViewLargeTextTest, ASlowLoadShowsProgressOverTheViewUntilItEnds) {
+    view.SetTickSource(FastClock);
+    // Long enough to go in as several pieces.
+    std::wstring path = Write(L"slow.txt", LongText("slow", kLongLines * 3));
+    ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+
+    ASSERT_FALSE(view.sightings.empty()) << "no progress bar in " << view.blocks << " blocks";
+    // Not from the start: only once half a second has gone by.
+    EXPECT_LT(view.sightings.size(), static_cast<size_t>(view.blocks));
+    RECT viewRect = PlaceInParent(view.Handle());
+    int last = -1;
+    for (const BarSighting& seen : view.sightings) {
+        EXPECT_TRUE(seen.visible);
+        EXPECT_GE(seen.position, last);
+        last = seen.position;
+        EXPECT_EQ(seen.rect.left, viewRect.left);
+        EXPECT_EQ(seen.rect.right, viewRect.right);
+        EXPECT_EQ(seen.rect.bottom, viewRect.bottom);
+        EXPECT_GT(seen.rect.top, viewRect.top);
+    }
+    EXPECT_GT(last, view.sightings.front().position);
+    EXPECT_EQ(FindWindowExW(parent.Handle(), nullptr, PROGRESS_CLASSW, nullptr), nullptr) << "the bar stays";
+    std::string text = LongText("slow", kLongLines * 3);
+    EXPECT_EQ(StreamedText(view.Handle()), std::wstring(text.begin(), text.end()));
+}
+
+TEST_F(EditViewLargeTextTest, AQuickLoadShowsNoProgress) {
+    std::wstring path = Write(L"quick.txt", LongText("quick", 50));
+    ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+    EXPECT_GT(view.blocks, 0);
+    EXPECT_TRUE(view.sightings.empty());
+}
