@@ -79,8 +79,10 @@ TEST_F(LargeDocumentTest, OpeningAndNewOverALongDocumentKeepTheUsersSetUp) {
     FindReplaceDialog* find = frame_->View().FindDialog();
     ASSERT_NE(find, nullptr);
     ASSERT_NE(find->Handle(), nullptr);
-    // Back to the text, as a tap on it would.
+    // Back to the text, as a tap on it would. Another program on the same
+    // display may take the focus away: then there is no focus to carry over.
     SetFocus(old);
+    bool focused = GetFocus() == old;
 
     std::string second = LongText("second");
     readOnly_ = Write(L"second.txt", second);
@@ -102,7 +104,7 @@ TEST_F(LargeDocumentTest, OpeningAndNewOverALongDocumentKeepTheUsersSetUp) {
     EXPECT_TRUE(MenuChecked(ID_VIEW_READONLY));
     EXPECT_TRUE(MenuChecked(ID_VIEW_WORDWRAP));
     EXPECT_EQ(FaceOf(edit), L"Courier New");
-    EXPECT_EQ(GetFocus(), edit);
+    if (focused) EXPECT_EQ(GetFocus(), edit);
     SendMessageW(edit, EM_UNDO, 0, 0);
     EXPECT_EQ(EditText().substr(0, 13), L"second line 0") << "undo never brings the old document back";
     EXPECT_FALSE(MenuEnabled(ID_EDIT_UNDO));
@@ -125,7 +127,7 @@ TEST_F(LargeDocumentTest, OpeningAndNewOverALongDocumentKeepTheUsersSetUp) {
     EXPECT_FALSE(GetWindowLongW(fresh, GWL_STYLE) & ES_READONLY);
     EXPECT_TRUE(GetWindowLongW(fresh, GWL_STYLE) & ES_WANTRETURN);
     EXPECT_EQ(FaceOf(fresh), L"Courier New");
-    EXPECT_EQ(GetFocus(), fresh);
+    if (focused) EXPECT_EQ(GetFocus(), fresh);
     Type(L"abc");
     EXPECT_EQ(EditText(), L"abc");
 }
