@@ -331,7 +331,7 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     LineBreak lineBreak = DetectLineBreak(text.c_str(), text.Length());
     // One CR per break: the control keeps every one of them.
     if (!RewriteLineBreaks(text, LineBreak::Cr, false)) return false;
-    // Should no new control be had, the stream empties the old one in place.
+    // Should no new control be had, the text replaces the old one in place.
     if (HoldsLongText()) RecreateControl();
     progress.Track(hwnd_);
     if (!FillControl(text, &progress)) {
