@@ -8,7 +8,7 @@
 
 #include "FrameTestSupport.h"
 #include "dialogs/FindReplaceDialog.h"
-#include "shell/AppModule.h"
+#include "common/Module.h"
 #include "shell/FrameThread.h"
 #include "resources/resource.h"
 #include "support/TestSupport.h"
@@ -104,7 +104,9 @@ TEST_F(LargeDocumentTest, OpeningAndNewOverALongDocumentKeepTheUsersSetUp) {
     EXPECT_TRUE(MenuChecked(ID_VIEW_READONLY));
     EXPECT_TRUE(MenuChecked(ID_VIEW_WORDWRAP));
     EXPECT_EQ(FaceOf(edit), L"Courier New");
-    if (focused) EXPECT_EQ(GetFocus(), edit);
+    if (focused) {
+        EXPECT_EQ(GetFocus(), edit);
+    }
     SendMessageW(edit, EM_UNDO, 0, 0);
     EXPECT_EQ(EditText().substr(0, 13), L"second line 0") << "undo never brings the old document back";
     EXPECT_FALSE(MenuEnabled(ID_EDIT_UNDO));
@@ -127,7 +129,9 @@ TEST_F(LargeDocumentTest, OpeningAndNewOverALongDocumentKeepTheUsersSetUp) {
     EXPECT_FALSE(GetWindowLongW(fresh, GWL_STYLE) & ES_READONLY);
     EXPECT_TRUE(GetWindowLongW(fresh, GWL_STYLE) & ES_WANTRETURN);
     EXPECT_EQ(FaceOf(fresh), L"Courier New");
-    if (focused) EXPECT_EQ(GetFocus(), fresh);
+    if (focused) {
+        EXPECT_EQ(GetFocus(), fresh);
+    }
     Type(L"abc");
     EXPECT_EQ(EditText(), L"abc");
 }
@@ -137,7 +141,7 @@ TEST_F(LargeDocumentTest, TheCommandLineFileOpensOnceTheWindowShows) {
     frame_ = std::make_unique<MainFrame>();
     std::wstring line = path;
     hwnd_ = frame_->CreateBound(0, kFrameClassName, L"Brevitex", WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, Module().Instance(),
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ProgramInstance(),
                                 line.data());
     ASSERT_NE(hwnd_, nullptr);
     EXPECT_EQ(EditText(), L"") << "nothing is loaded while the window is still hidden";
