@@ -39,12 +39,6 @@ bool g_classRegistered = false;
 std::atomic<int32_t> g_untitledCounter{0};
 std::atomic<int> g_pixelsPerInch{0};
 
-// The control drops the style bit of a scroll bar it hides; a new control
-// gets back the bars of the view's styles (vertical, and horizontal without wrap).
-DWORD WithScrollBars(DWORD style) {
-    return style | WS_VSCROLL | ((style & ES_WANTRETURN) ? 0 : WS_HSCROLL);
-}
-
 int ScreenPixelsPerInch() {
     int cached = g_pixelsPerInch.load();
     if (cached > 0) return cached;
@@ -294,7 +288,10 @@ bool EditView::HoldsLongText() const { return GetWindowTextLengthW(hwnd_) > kEmp
 bool EditView::RecreateControl() {
     HWND old = hwnd_;
     HWND parent = GetParent(old);
-    DWORD style = WithScrollBars(static_cast<DWORD>(GetWindowLongW(old, GWL_STYLE)));
+    // The live style may have lost a hidden scroll bar's bit: the new control
+    // takes the view's style for its word wrap, keeping read-only.
+    DWORD live = static_cast<DWORD>(GetWindowLongW(old, GWL_STYLE));
+    DWORD style = ((live & ES_WANTRETURN) ? kEditViewWrapStyle : kEditViewNoWrapStyle) | (live & ES_READONLY);
     DWORD exStyle = static_cast<DWORD>(GetWindowLongW(old, GWL_EXSTYLE));
     UINT id = static_cast<UINT>(GetDlgCtrlID(old));
     RECT rect;
