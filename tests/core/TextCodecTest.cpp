@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "document/TextCodec.h"
+#include "support/TestSupport.h"
 
 using brevitex::ByteString;
 using brevitex::DecodeText;
@@ -92,8 +93,7 @@ const std::wstring kChinese = L"\u4E2D\u6587\u6D4B\u8BD5";
 }  // namespace
 
 TEST(CodecEnvironment, AnsiCodePageIsGbk) {
-    // The tests run with LC_ALL=zh_CN.UTF-8; anything else makes the ANSI cases meaningless.
-    ASSERT_EQ(GetACP(), 936u);
+    BX_REQUIRE_ANSI_CODE_PAGE(936u);
     EXPECT_STREQ(EncodingDisplayName(TextEncoding::AutoDetect), L"GBK");
     EXPECT_STREQ(EncodingDisplayName(TextEncoding::Ansi), L"GBK");
     EXPECT_STREQ(EncodingDisplayName(TextEncoding::Utf8), L"UTF-8");
@@ -183,6 +183,8 @@ TEST(Utf16ToUtf8Test, EncodesAndRejectsUnpairedSurrogates) {
 }
 
 TEST(DecodeTextTest, DetectsByteOrderMarksAndUtf8) {
+    // Cases of the system code page: GBK bytes and auto-detection's fallback.
+    BX_REQUIRE_ANSI_CODE_PAGE(936u);
     struct Case {
         const char* name;
         std::string bytes;
@@ -267,6 +269,8 @@ TEST(DecodeTextTest, ReportsWhetherTheBytesComeBackExactly) {
 }
 
 TEST(DecodeTextTest, CodePageDecodingUsesExplicitLength) {
+    // Cases of the system code page: GBK bytes and auto-detection's fallback.
+    BX_REQUIRE_ANSI_CODE_PAGE(936u);
     // Not UTF-8 and starting with a zero byte: every byte is still decoded.
     Decoded d = DecodeBytes(std::string("\0", 1) + kGbkChinese + std::string("\0z", 2), TextEncoding::AutoDetect);
     ASSERT_TRUE(d.ok);
@@ -316,6 +320,8 @@ TEST(DecodeTextTest, FailsWhenTheTextCannotBeHeld) {
 }
 
 TEST(EncodeTextTest, ProducesTheRequestedForm) {
+    // Cases of the system code page: GBK bytes and auto-detection's fallback.
+    BX_REQUIRE_ANSI_CODE_PAGE(936u);
     Encoded e = EncodeWide(L"", TextEncoding::Utf8, true);
     EXPECT_TRUE(e.ok);
     EXPECT_EQ(e.bom + e.body, "");
@@ -396,6 +402,8 @@ TEST(EncodeTextTest, CodePagesNeverBestFitACharacter) {
 }
 
 TEST(EncodeTextTest, CodePageEncodingKeepsNulCharacters) {
+    // Cases of the system code page: GBK bytes and auto-detection's fallback.
+    BX_REQUIRE_ANSI_CODE_PAGE(936u);
     std::wstring text = std::wstring(L"a\0", 2) + kChinese + std::wstring(L"\0", 1);
     Encoded e = EncodeWide(text, TextEncoding::Ansi, false);
     ASSERT_TRUE(e.ok);
@@ -416,6 +424,8 @@ TEST(EncodeTextTest, UnpairedSurrogateFailsUtf8WithOnlyEncodedBytes) {
 }
 
 TEST(CodecRoundTripTest, FileBytesSurviveDecodeAndEncode) {
+    // Cases of the system code page: GBK bytes and auto-detection's fallback.
+    BX_REQUIRE_ANSI_CODE_PAGE(936u);
     struct Case {
         const char* name;
         std::string bytes;

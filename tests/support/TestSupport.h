@@ -148,6 +148,16 @@ public:
     PlatformScope& operator=(const PlatformScope&) = delete;
 };
 
+// For tests about the system's ANSI code page: skips the test, saying which
+// code page it needs, when the process runs under another one.
+#define BX_REQUIRE_ANSI_CODE_PAGE(cp)                                                              \
+    do {                                                                                           \
+        if (GetACP() != (cp)) {                                                                    \
+            GTEST_SKIP() << "needs ANSI code page " << (cp) << " (LC_ALL=zh_CN.UTF-8 under Wine); " \
+                         << "this process runs under " << GetACP();                                \
+        }                                                                                          \
+    } while (false)
+
 // Windows path of the built program (brevitex.exe).
 std::wstring ProgramPath();
 
