@@ -12,6 +12,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "common/CommandState.h"
 #include "common/TextEncoding.h"
 #include "common/WideString.h"
@@ -73,8 +75,8 @@ public:
     bool LoadedExactly() const { return loadedExactly_; }
     // The file as last loaded or saved; not known for an untitled document.
     const FileStamp& Stamp() const { return stamp_; }
-    FindReplaceDialog* FindDialog() const { return findDialog_; }
-    SmsDialog* ShortMessageDialog() const { return smsDialog_; }
+    FindReplaceDialog* FindDialog() const { return findDialog_.get(); }
+    SmsDialog* ShortMessageDialog() const { return smsDialog_.get(); }
 
     // Held Up and Down keys: extra moves growing with the square of the time held.
     void KeyRepeatAcceleration(UINT key);
@@ -139,8 +141,13 @@ private:
     TickSource tickSource_ = GetTickCount;
     // The font last set on the control (null: its own), for a re-created control.
     HFONT font_ = nullptr;
-    FindReplaceDialog* findDialog_ = nullptr;
-    SmsDialog* smsDialog_ = nullptr;
+    // Deletes the dialogs where their classes are complete (EditViewDialogs.cpp).
+    struct DialogDeleter {
+        void operator()(FindReplaceDialog* dialog) const;
+        void operator()(SmsDialog* dialog) const;
+    };
+    std::unique_ptr<FindReplaceDialog, DialogDeleter> findDialog_;
+    std::unique_ptr<SmsDialog, DialogDeleter> smsDialog_;
 };
 
 }  // namespace brevitex

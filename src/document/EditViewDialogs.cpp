@@ -1,4 +1,5 @@
 // The dialogs the view owns, find and replace and the short message, and the call command.
+#include <memory>
 #include <new>
 
 #include "dialogs/FindReplaceDialog.h"
@@ -11,10 +12,10 @@ namespace brevitex {
 namespace {
 
 // A dialog object of the view, made on first use; null when memory ran out.
-template <class Dialog>
-Dialog* DialogOf(Dialog*& slot) {
-    if (!slot) slot = new (std::nothrow) Dialog;
-    return slot;
+template <class Dialog, class Deleter>
+Dialog* DialogOf(std::unique_ptr<Dialog, Deleter>& slot) {
+    if (!slot) slot.reset(new (std::nothrow) Dialog);
+    return slot.get();
 }
 
 }  // namespace
@@ -43,11 +44,13 @@ bool EditView::OnCallNumber(WPARAM, LPARAM, LRESULT& result) {
     return true;
 }
 
+void EditView::DialogDeleter::operator()(FindReplaceDialog* dialog) const { delete dialog; }
+
+void EditView::DialogDeleter::operator()(SmsDialog* dialog) const { delete dialog; }
+
 void EditView::DestroyDialogs() {
-    delete findDialog_;
-    findDialog_ = nullptr;
-    delete smsDialog_;
-    smsDialog_ = nullptr;
+    findDialog_.reset();
+    smsDialog_.reset();
 }
 
 }  // namespace brevitex
