@@ -144,18 +144,25 @@ std::vector<double> ProcessDelays(ListHost& host, const std::wstring& folder) {
     if (!maker) return delays;
     LONGLONG deadline = Now() + static_cast<LONGLONG>(30.0 / Seconds(1));
     int found = 0;
+    // New rows are appended: only rows past the last count are looked at.
+    int rows = ListView_GetItemCount(host.list.Handle());
     while (found < kProcessFiles && Now() < deadline) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        for (int i = 0; i < kProcessFiles; ++i) {
-            if (!seen[i] && host.list.FindItem(ProcessFileName(i).c_str()) >= 0) {
-                seen[i] = Now();
-                ++found;
+        int now = ListView_GetItemCount(host.list.Handle());
+        for (int row = rows; row < now; ++row) {
+            const brevitex::FileEntry* entry = host.list.EntryAt(row);
+            for (int i = 0; entry && i < kProcessFiles; ++i) {
+                if (!seen[i] && ProcessFileName(i) == entry->name.c_str()) {
+                    seen[i] = Now();
+                    ++found;
+                }
             }
         }
+        rows = now;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
     }
     WaitForSingleObject(maker, 10000);

@@ -320,7 +320,9 @@ HIMAGELIST DeviceSystemImageList(bool large);
 int DeviceFileIconIndex(const wchar_t* path);
 
 // The shell's type name of a file or folder ("文本文档"), cut to the buffer;
-// false (buffer empty) when there is none.
-bool DeviceFileTypeName(const wchar_t* path, wchar_t* buffer, UINT capacity);
+// false (buffer empty) when there is none. With attributes other than
+// INVALID_FILE_ATTRIBUTES the name follows from them and the path's extension
+// alone, without touching the file (which may be gone).
+bool DeviceFileTypeName(const wchar_t* path, DWORD attributes, wchar_t* buffer, UINT capacity);
 
 }  // namespace brevitex

@@ -3,9 +3,11 @@
 #include "filebrowser/FileListView.h"
 
 #include <cwchar>
+#include <algorithm>
 #include <map>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "filebrowser/FolderTreeView.h"
 #include "resources/resource.h"
@@ -27,6 +29,10 @@ constexpr ColumnSpec kColumns[] = {
     {IDS_COLUMN_TYPE, LVCFMT_LEFT, 100},
 };
 constexpr int kColumnCount = 4;
+// Pixels around a cell's text and between the icon and the name, and around a caption.
+constexpr int kCellPadding = 12;
+constexpr int kIconGap = 4;
+constexpr int kHeaderPadding = 16;
 
 // The shell's type names by lower-case extension ("<folder>" for folders):
 // the name depends only on that, and a reload sizes the type column from
@@ -49,8 +55,8 @@ WideString TypeNames::Of(const FileEntry& entry) {
     auto found = byKey_.find(key);
     if (found != byKey_.end()) return WideString(found->second.c_str());
     wchar_t name[80] = {};
-    DeviceFileTypeName(entry.FullPath(), name, 80);
-    byKey_.emplace(key, name);
+    DWORD attributes = entry.attributes ? entry.attributes : FILE_ATTRIBUTE_NORMAL;
+    if (DeviceFileTypeName(entry.FullPath(), attributes, name, 80)) byKey_.emplace(key, name);
     return WideString(name);
 }
 
@@ -131,6 +137,7 @@ bool FileListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         BX_NOTIFY(kAnyId, HDN_ITEMCLICKA, OnHeaderClick),
         BX_REFLECTED_NOTIFY(LVN_GETDISPINFOW, OnGetDispInfo),
         BX_REFLECTED_NOTIFY(LVN_DELETEITEM, OnDeleteItem),
+        BX_REFLECTED_NOTIFY(LVN_DELETEALLITEMS, OnDeleteAllItems),
         BX_REFLECTED_NOTIFY(LVN_BEGINLABELEDITW, OnBeginLabelEdit),
         BX_REFLECTED_NOTIFY(LVN_ENDLABELEDITW, OnEndLabelEdit),
     };
@@ -274,10 +281,23 @@ int FileListView::AddEntry(const WIN32_FIND_DATAW& found, bool reloading) {
     return index;
 }
 
+void FileListView::DeleteAllItems() {
+    // The entries are destroyed here in one pass, and the control is told not
+    // to announce each deleted item (LVN_DELETEALLITEMS answered TRUE).
+    int count = ListView_GetItemCount(hwnd_);
+    std::vector<FileEntry*> entries;
+    entries.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) entries.push_back(EntryAt(i));
+    deletingAll_ = true;
+    ListView_DeleteAllItems(hwnd_);
+    deletingAll_ = false;
+    for (FileEntry* entry : entries) delete entry;
+}
+
 void FileListView::Reload() {
     HCURSOR cursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
-    ListView_DeleteAllItems(hwnd_);
+    DeleteAllItems();
     // No folder is shown before the first FLM_SETFOLDER: nothing to list.
     if (!folder_.IsEmpty()) {
         WideString pattern = FolderWithSlash();
@@ -295,9 +315,7 @@ void FileListView::Reload() {
         }
     }
     SortByColumn(0);
-    for (int column = kColumnCount - 1; column >= 0; --column) {
-        ListView_SetColumnWidth(hwnd_, column, LVSCW_AUTOSIZE_USEHEADER);
-    }
+    SizeColumns();
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     ListView_EnsureVisible(hwnd_, 0, FALSE);
     SetCursor(cursor);
@@ -334,17 +352,7 @@ bool FileListView::OnSetFolder(WPARAM wParam, LPARAM lParam, LRESULT& result) {
 bool FileListView::OnDestroy(WPARAM, LPARAM, LRESULT&) {
     StopWatching();
     // The entries go with the items even when the parent reflects nothing back.
-    int count = ListView_GetItemCount(hwnd_);
-    for (int i = 0; i < count; ++i) {
-        FileEntry* entry = EntryAt(i);
-        if (!entry) continue;
-        LVITEMW item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = i;
-        item.lParam = 0;
-        ListView_SetItem(hwnd_, &item);
-        delete entry;
-    }
+    DeleteAllItems();
     return false;
 }
 
@@ -387,9 +395,58 @@ bool FileListView::OnGetDispInfo(WPARAM, LPARAM lParam, LRESULT& result) {
 
 bool FileListView::OnDeleteItem(WPARAM, LPARAM lParam, LRESULT& result) {
     const auto* view = reinterpret_cast<const NMLISTVIEW*>(lParam);
-    delete reinterpret_cast<FileEntry*>(view->lParam);
+    if (!deletingAll_) delete reinterpret_cast<FileEntry*>(view->lParam);
     result = 0;
     return true;
+}
+
+bool FileListView::OnDeleteAllItems(WPARAM, LPARAM, LRESULT& result) {
+    result = deletingAll_ ? TRUE : FALSE;
+    return true;
+}
+
+void FileListView::SizeColumns() {
+    // Measured here with one device context: the control's own sizing asks
+    // every item for its text and takes a device context for each, which on
+    // large folders costs many times the enumeration.
+    HDC dc = GetDC(hwnd_);
+    if (!dc) return;
+    HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+    auto width = [dc](const wchar_t* text) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+        return static_cast<int>(size.cx);
+    };
+    int widths[kColumnCount] = {};
+    WideString longestSize;
+    WideString anyTime;
+    std::map<std::wstring, bool> types;
+    int count = ListView_GetItemCount(hwnd_);
+    for (int i = 0; i < count; ++i) {
+        const FileEntry* entry = EntryAt(i);
+        if (!entry) continue;
+        widths[0] = (std::max)(widths[0], width(entry->name));
+        // Digits are of one width: the longest text is the widest.
+        WideString text;
+        if (FormatSize(*entry, text) && text.Length() > longestSize.Length()) longestSize = text;
+        if (anyTime.IsEmpty()) FormatModified(*entry, anyTime);
+        types.emplace(SharedTypeNames().Of(*entry).c_str(), true);
+    }
+    widths[1] = width(longestSize);
+    widths[2] = width(anyTime);
+    for (const auto& type : types) widths[3] = (std::max)(widths[3], width(type.first.c_str()));
+    SelectObject(dc, font);
+    ReleaseDC(hwnd_, dc);
+
+    int iconWidth = 0, iconHeight = 0;
+    if (smallIcons_) ImageList_GetIconSize(smallIcons_, &iconWidth, &iconHeight);
+    widths[0] += iconWidth + kIconGap;
+    for (int column = kColumnCount - 1; column >= 0; --column) {
+        WideString caption;
+        caption.Load(kColumns[column].caption);
+        int header = ListView_GetStringWidth(hwnd_, caption.c_str()) + kHeaderPadding;
+        ListView_SetColumnWidth(hwnd_, column, (std::max)(widths[column] + kCellPadding, header));
+    }
 }
 
 bool FileListView::OnBeginLabelEdit(WPARAM, LPARAM lParam, LRESULT& result) {

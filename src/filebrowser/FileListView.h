@@ -79,10 +79,15 @@ private:
     bool OnHeaderClick(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnGetDispInfo(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnDeleteItem(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnDeleteAllItems(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnBeginLabelEdit(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnEndLabelEdit(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     void Reload();
+    // Deletes every item and destroys the entries.
+    void DeleteAllItems();
+    // Fits every column to its caption and its contents.
+    void SizeColumns();
     void StopWatching();
     // Adds a found entry at the end (filter applies; in a reload subfolders
     // also go to the tree); the new item's index, or -1.
@@ -106,6 +111,7 @@ private:
     ChangeWatch watch_ = nullptr;
     HIMAGELIST largeIcons_ = nullptr;
     HIMAGELIST smallIcons_ = nullptr;
+    bool deletingAll_ = false;
 };
 
 }  // namespace brevitex

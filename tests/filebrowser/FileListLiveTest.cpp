@@ -114,3 +114,33 @@ TEST_F(FileListLiveTest, SwitchingFolderStopsTheOldWatch) {
     EXPECT_LE(DeviceChangeNotifyOutstanding(), outstanding);
     EXPECT_FALSE(controls.list.IsWatching());
 }
+
+TEST_F(FileListLiveTest, NotificationsThatCannotBeAppliedEndInAReload) {
+    // Posted as the service posts them; blocks it does not know are ignored
+    // when the list frees them.
+    struct Case {
+        LONG event;
+        ULONG flags;
+        std::wstring item1;
+    };
+    std::wstring longName(400, L'n');
+    const Case cases[] = {
+        {kChangeUpdateFolder, kChangeItemsArePaths, dir.Path()},
+        {kChangeCreate, 0, dir.File(L"keep.txt")},
+        {0x40000, kChangeItemsArePaths, dir.File(L"keep.txt")},
+        {kChangeCreate, kChangeItemsArePaths, dir.File(L"sibling\\x.txt")},
+        {kChangeCreate, kChangeItemsArePaths, dir.File(longName)},
+    };
+    for (const Case& test : cases) {
+        MarkKeptEntry();
+        FileChangeNotify notify{};
+        notify.info.size = sizeof(FileChangeInfo);
+        notify.info.event = test.event;
+        notify.info.flags = test.flags;
+        notify.info.item1 = test.item1.c_str();
+        PostMessageW(controls.listWindow, WM_FILECHANGEINFO, 0, reinterpret_cast<LPARAM>(&notify));
+        EXPECT_TRUE(PumpUntil([&] { return Reloaded(); }, kWaitMs)) << "event " << test.event;
+        EXPECT_TRUE(Listed(L"keep.txt"));
+    }
+    EXPECT_EQ(controls.list.FindItem(longName.c_str()), -1);
+}
