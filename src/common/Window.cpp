@@ -2,7 +2,6 @@
 #include "common/Window.h"
 
 #include <atomic>
-#include <unordered_map>
 
 namespace brevitex {
 
@@ -15,25 +14,6 @@ std::atomic<ModelessDialogCreator> g_modelessCreator{nullptr};
 thread_local WindowBase* t_pendingObject = nullptr;
 
 const wchar_t kObjectProperty[] = L"BrevitexWindowObject";
-
-// Reading a window property is a round trip to the window server under Wine,
-// too slow for every message. A window's messages are dispatched on the thread
-// that owns it, so each thread also keeps its bound windows in a table; the
-// property serves lookups from other threads.
-std::unordered_map<HWND, WindowBase*>& ThreadBindings() {
-    thread_local std::unordered_map<HWND, WindowBase*> bindings;
-    return bindings;
-}
-
-void Remember(HWND hwnd, WindowBase* object) {
-    SetPropW(hwnd, kObjectProperty, object);
-    if (GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId()) ThreadBindings()[hwnd] = object;
-}
-
-void Forget(HWND hwnd) {
-    RemovePropW(hwnd, kObjectProperty);
-    ThreadBindings().erase(hwnd);
-}
 
 bool ReturnsValueDirectly(UINT message) {
     switch (message) {
@@ -74,15 +54,12 @@ WindowBase::~WindowBase() {
 }
 
 WindowBase* WindowBase::FromHandle(HWND hwnd) {
-    auto& bindings = ThreadBindings();
-    auto found = bindings.find(hwnd);
-    if (found != bindings.end()) return found->second;
     return static_cast<WindowBase*>(GetPropW(hwnd, kObjectProperty));
 }
 
 void WindowBase::Bind(HWND hwnd) {
     hwnd_ = hwnd;
-    Remember(hwnd, this);
+    SetPropW(hwnd, kObjectProperty, this);
 }
 
 void WindowBase::Unbind() {
@@ -93,7 +70,7 @@ void WindowBase::Unbind() {
         }
         subclassed_ = false;
     }
-    Forget(hwnd_);
+    RemovePropW(hwnd_, kObjectProperty);
     hwnd_ = nullptr;
 }
 
@@ -190,12 +167,12 @@ INT_PTR CALLBACK DialogBase::StartDialogProc(HWND hwnd, UINT message, WPARAM wPa
         if (!self) return FALSE;
         t_pendingObject = nullptr;
         self->hwnd_ = hwnd;
-        Remember(hwnd, self);
+        SetPropW(hwnd, kObjectProperty, static_cast<WindowBase*>(self));
     }
     LRESULT result = 0;
     bool consumed = self->OnMessage(message, wParam, lParam, result);
     if (message == WM_NCDESTROY) {
-        Forget(hwnd);
+        RemovePropW(hwnd, kObjectProperty);
         self->hwnd_ = nullptr;
         self->OnFinalMessage();
         return FALSE;
