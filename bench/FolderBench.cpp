@@ -42,6 +42,14 @@ LONGLONG Now() {
     return now.QuadPart;
 }
 
+// Wall-clock time in 100 ns units: the one clock two processes share (each
+// process's performance counter may start from its own origin).
+LONGLONG SharedNow() {
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    return static_cast<LONGLONG>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+}
+
 bool MakeFile(const std::wstring& path, const void* bytes, DWORD size) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -157,7 +165,7 @@ std::vector<double> ProcessDelays(ListHost& host, const std::wstring& folder) {
             const brevitex::FileEntry* entry = host.list.EntryAt(row);
             for (int i = 0; entry && i < kProcessFiles; ++i) {
                 if (!seen[i] && ProcessFileName(i) == entry->name.c_str()) {
-                    seen[i] = Now();
+                    seen[i] = SharedNow();
                     ++found;
                 }
             }
@@ -176,7 +184,7 @@ std::vector<double> ProcessDelays(ListHost& host, const std::wstring& folder) {
             ReadFile(file, &made, sizeof(made), &read, nullptr);
             CloseHandle(file);
         }
-        if (seen[i] && read == sizeof(made)) delays.push_back(Seconds(seen[i] - made));
+        if (seen[i] && read == sizeof(made)) delays.push_back(static_cast<double>(seen[i] - made) / 1e7);
     }
     return delays;
 }
@@ -239,7 +247,7 @@ namespace bench {
 int MakeFilesForAnotherProcess(const wchar_t* folder, int count) {
     for (int i = 0; i < count; ++i) {
         Sleep(kProcessPauseMs);
-        LONGLONG made = Now();
+        LONGLONG made = SharedNow();
         if (!MakeFile(std::wstring(folder) + L"\\" + ProcessFileName(i), &made, sizeof(made))) return 1;
     }
     return 0;
