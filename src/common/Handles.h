@@ -155,4 +155,16 @@ private:
     int saved_;
 };
 
+// The wait cursor for the life of a scope; the previous cursor comes back after.
+class WaitCursor {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
 }  // namespace brevitex

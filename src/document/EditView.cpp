@@ -17,6 +17,7 @@
 #include "document/TextFile.h"
 #include "resources/resource.h"
 #include "common/Module.h"
+#include "common/Handles.h"
 
 namespace brevitex {
 
@@ -48,17 +49,6 @@ int ScreenPixelsPerInch() {
     if (value > 0) g_pixelsPerInch.store(value);
     return value;
 }
-
-class WaitCursor {
-public:
-    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(previous_); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    HCURSOR previous_;
-};
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <new>
 
+#include "common/Handles.h"
 #include "device/DeviceShell.h"
 #include "filebrowser/FileListView.h"
 #include "resources/resource.h"
@@ -20,17 +21,6 @@ int CALLBACK CompareChildren(LPARAM first, LPARAM second, LPARAM) {
     if (a->IsFolder() != b->IsFolder()) return a->IsFolder() ? -1 : 1;
     return CompareNoCase(a->name, b->name);
 }
-
-class WaitCursor {
-public:
-    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(previous_); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    HCURSOR previous_;
-};
 
 void SetChildCount(HWND tree, HTREEITEM item, int count) {
     TVITEMW data{};
