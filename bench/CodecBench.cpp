@@ -148,7 +148,7 @@ double DecodeTextSeconds(const bench::Options& options, const Input& input) {
         WideString text;
         TextEncoding encoding = TextEncoding::AutoDetect;
         bool hasBom = false;
-        DecodeText(Bytes(input), input.bytes.size(), text, encoding, hasBom);
+        DecodeText(Bytes(input), input.bytes.size(), CP_ACP, text, encoding, hasBom);
     });
     cache[input.name] = seconds;
     return seconds;
@@ -221,7 +221,7 @@ void RunDecode(const bench::Options& options) {
             WideString text;
             TextEncoding encoding = TextEncoding::AutoDetect;
             bool hasBom = false;
-            same = DecodeText(Bytes(input), input.bytes.size(), text, encoding, hasBom) && text == input.text;
+            same = DecodeText(Bytes(input), input.bytes.size(), CP_ACP, text, encoding, hasBom) && text == input.text;
         }
         PrintComparison("decode", input, ours, platform, MemcpySeconds(options, input));
         if (!same) std::printf("decode  %-6s MISMATCH: the decoded text differs from the input\n", input.name);
@@ -246,7 +246,7 @@ void RunEncode(const bench::Options& options) {
             ours = bench::BestSeconds(options.runs, [&] {
                 TextEncoding encoding = TextEncoding::Ansi;
                 bool writeBom = false;
-                EncodeText(input.text, encoding, writeBom, bom, body);
+                EncodeText(input.text, CP_ACP, encoding, writeBom, bom, body);
             });
             same = static_cast<size_t>(body.Length()) == input.bytes.size() &&
                    memcmp(body.c_str(), input.bytes.data(), input.bytes.size()) == 0;

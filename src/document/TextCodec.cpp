@@ -293,8 +293,8 @@ bool DecodeRequiredUtf8(const unsigned char* bytes, size_t size, WideString& tex
     return true;
 }
 
-UINT PlatformCodePage(TextEncoding encoding) {
-    if (encoding == TextEncoding::Ansi || encoding == TextEncoding::AutoDetect) return CP_ACP;
+UINT PlatformCodePage(TextEncoding encoding, uint32_t ansiCodePage) {
+    if (encoding == TextEncoding::Ansi || encoding == TextEncoding::AutoDetect) return ansiCodePage;
     return static_cast<UINT>(encoding);
 }
 
@@ -444,8 +444,8 @@ int Utf16ToUtf8(const wchar_t* source, size_t sourceUnits, unsigned char* dest, 
     return pass.malformed ? -1 : pass.produced;
 }
 
-bool DecodeText(const unsigned char* bytes, size_t size, WideString& text, TextEncoding& encoding,
-                bool& hasBom) {
+bool DecodeText(const unsigned char* bytes, size_t size, uint32_t ansiCodePage, WideString& text,
+                TextEncoding& encoding, bool& hasBom) {
     if (size == 0 || !bytes) {
         text.Empty();
         return true;
@@ -483,13 +483,13 @@ bool DecodeText(const unsigned char* bytes, size_t size, WideString& text, TextE
     }
     decoded.Empty();
     if (encoding == TextEncoding::Utf8) return DecodeRequiredUtf8(bytes, size, text);
-    if (!DecodeCodePage(bytes, size, PlatformCodePage(encoding), text)) return false;
+    if (!DecodeCodePage(bytes, size, PlatformCodePage(encoding, ansiCodePage), text)) return false;
     if (encoding == TextEncoding::AutoDetect) encoding = TextEncoding::Ansi;
     return true;
 }
 
-bool EncodeText(const WideString& text, TextEncoding& encoding, bool& writeBom, ByteString& bom,
-                ByteString& body) {
+bool EncodeText(const WideString& text, uint32_t ansiCodePage, TextEncoding& encoding, bool& writeBom,
+                ByteString& bom, ByteString& body) {
     bom.Empty();
     body.Empty();
     if (text.IsEmpty()) return true;
@@ -517,7 +517,8 @@ bool EncodeText(const WideString& text, TextEncoding& encoding, bool& writeBom, 
     // was; otherwise, or when the code page cannot be used, UTF-16 with a BOM.
     if (length <= static_cast<size_t>(INT32_MAX / 2)) {
         ByteString converted;
-        CodePageResult result = EncodeCodePage(text.c_str(), text.Length(), PlatformCodePage(encoding), converted);
+        const UINT codePage = PlatformCodePage(encoding, ansiCodePage);
+        CodePageResult result = EncodeCodePage(text.c_str(), text.Length(), codePage, converted);
         if (result == CodePageResult::NoMemory) return false;
         if (result == CodePageResult::Exact) {
             body = std::move(converted);
@@ -556,8 +557,8 @@ bool Utf8FormIs(const WideString& text, const unsigned char* bytes, size_t size)
 
 }  // namespace
 
-bool DecodesExactly(const unsigned char* bytes, size_t size, const WideString& text, TextEncoding encoding,
-                    bool hasBom) {
+bool DecodesExactly(const unsigned char* bytes, size_t size, uint32_t ansiCodePage, const WideString& text,
+                    TextEncoding encoding, bool hasBom) {
     if (size == 0) return text.IsEmpty();
     if (hasBom && encoding == TextEncoding::Utf16) return size % 2 == 0;
     if (hasBom && encoding == TextEncoding::Utf8) return size >= 3 && Utf8FormIs(text, bytes + 3, size - 3);
@@ -565,15 +566,18 @@ bool DecodesExactly(const unsigned char* bytes, size_t size, const WideString& t
     if (Utf8FormIs(text, bytes, size)) return true;
     if (encoding == TextEncoding::Utf8) return false;
     ByteString converted;
-    if (EncodeCodePage(text.c_str(), text.Length(), PlatformCodePage(encoding), converted) != CodePageResult::Exact) {
+    const UINT codePage = PlatformCodePage(encoding, ansiCodePage);
+    if (EncodeCodePage(text.c_str(), text.Length(), codePage, converted) != CodePageResult::Exact) {
         return false;
     }
     return static_cast<size_t>(converted.Length()) == size && memcmp(converted.c_str(), bytes, size) == 0;
 }
 
-const wchar_t* EncodingDisplayName(TextEncoding encoding) {
+const wchar_t* EncodingDisplayName(TextEncoding encoding, uint32_t ansiCodePage) {
     uint32_t value = static_cast<uint32_t>(encoding);
-    if (encoding == TextEncoding::AutoDetect || encoding == TextEncoding::Ansi) value = GetACP();
+    if (encoding == TextEncoding::AutoDetect || encoding == TextEncoding::Ansi) {
+        value = ansiCodePage == CP_ACP ? GetACP() : ansiCodePage;
+    }
     switch (value) {
         case 65002: return L"UTF-16";
         case 65001: return L"UTF-8";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "common/TextEncoding.h"
 #include "common/WideString.h"
@@ -21,6 +22,9 @@ int Utf8ToUtf16(const unsigned char* source, size_t sourceBytes, wchar_t* dest, 
 // Never writes a terminator.
 int Utf16ToUtf8(const wchar_t* source, size_t sourceUnits, unsigned char* dest, int destCapacity);
 
+// ansiCodePage, below, is the code page that TextEncoding::Ansi and AutoDetect
+// stand for: the program passes CP_ACP (0), the system's ANSI code page.
+
 // Decodes a file image. encoding: in, the requested encoding; out, the one the
 // document is to remember. hasBom is set true when a byte-order mark was found
 // and left untouched otherwise. Where UTF-8 is required (requested, or EF BB BF)
@@ -28,24 +32,24 @@ int Utf16ToUtf8(const wchar_t* source, size_t sourceUnits, unsigned char* dest, 
 // bytes is taken as UTF-8 (and shows as U+FFFD) only after UTF-8 text; after
 // nothing but ASCII the code page decides. False only when memory could not be had
 // (or the code page cannot be used); text is then unchanged.
-bool DecodeText(const unsigned char* bytes, size_t size, WideString& text, TextEncoding& encoding,
-                bool& hasBom);
+bool DecodeText(const unsigned char* bytes, size_t size, uint32_t ansiCodePage, WideString& text,
+                TextEncoding& encoding, bool& hasBom);
 
 // Encodes text for saving. encoding: in, the document's; out, the one used.
 // writeBom: in, whether a BOM is wanted; out, true when the UTF-16 fallback was
 // taken. The caller writes bom, then body. False when memory could not be had,
 // or for UTF-8 when the text holds an unpaired surrogate (body then holds only
 // the bytes encoded before it); encoding and writeBom are then unchanged.
-bool EncodeText(const WideString& text, TextEncoding& encoding, bool& writeBom, ByteString& bom,
-                ByteString& body);
+bool EncodeText(const WideString& text, uint32_t ansiCodePage, TextEncoding& encoding, bool& writeBom,
+                ByteString& bom, ByteString& body);
 
 // Whether text that DecodeText gave for a file image (with the encoding and
 // BOM flag it reported) encodes back to exactly those bytes in the form it was
 // decoded from, so that saving it unedited gives the file back unchanged.
-bool DecodesExactly(const unsigned char* bytes, size_t size, const WideString& text, TextEncoding encoding,
-                    bool hasBom);
+bool DecodesExactly(const unsigned char* bytes, size_t size, uint32_t ansiCodePage, const WideString& text,
+                    TextEncoding encoding, bool hasBom);
 
 // "UTF-16", "UTF-8", "GBK", "Big5" or "ANSI".
-const wchar_t* EncodingDisplayName(TextEncoding encoding);
+const wchar_t* EncodingDisplayName(TextEncoding encoding, uint32_t ansiCodePage);
 
 }  // namespace brevitex

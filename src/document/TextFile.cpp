@@ -244,11 +244,11 @@ bool LoadTextFile(const wchar_t* path, WideString& text, TextEncoding& encoding,
     if (!view.Bytes()) return false;
     const size_t size = static_cast<size_t>(stamp.size);
     bool foundBom = false;
-    if (!DecodeText(view.Bytes(), size, text, encoding, foundBom)) return false;
+    if (!DecodeText(view.Bytes(), size, CP_ACP, text, encoding, foundBom)) return false;
     hasBom = hasBom || foundBom;
     // Text the file's bytes do not come back from (binary data, bytes the code
     // page does not hold) is reported, so that it is not saved unawares.
-    if (facts) facts->exact = DecodesExactly(view.Bytes(), size, text, encoding, foundBom);
+    if (facts) facts->exact = DecodesExactly(view.Bytes(), size, CP_ACP, text, encoding, foundBom);
     return true;
 }
 
@@ -265,7 +265,7 @@ bool SaveTextFile(const wchar_t* path, const WideString& text, TextEncoding& enc
     bool usedBom = writeBom;
     ByteString bom;
     ByteString body;
-    if (!EncodeText(text, usedEncoding, usedBom, bom, body)) return false;
+    if (!EncodeText(text, CP_ACP, usedEncoding, usedBom, bom, body)) return false;
 
     bool saved = originalAttributes == INVALID_FILE_ATTRIBUTES ? WriteNewFile(path, bom, body)
                                                                  : OverwriteFile(path, bom, body);

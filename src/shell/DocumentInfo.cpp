@@ -1,6 +1,7 @@
 // The info popup's read-outs of the document (lines, characters, encoding)
 // and the About box.
 #include "common/WideString.h"
+#include "document/TextCodec.h"
 #include "device/DeviceShell.h"
 #include "resources/resource.h"
 #include "common/Module.h"
@@ -27,23 +28,6 @@ void SetItemText(HMENU menu, UINT id, const WideString& text) {
 
 }  // namespace
 
-const wchar_t* MainFrame::EncodingDisplayName(TextEncoding encoding) {
-    int32_t value = static_cast<int32_t>(encoding);
-    if (encoding == TextEncoding::Ansi || encoding == TextEncoding::AutoDetect) value = static_cast<int32_t>(GetACP());
-    switch (value) {
-    case static_cast<int32_t>(TextEncoding::Utf16):
-        return L"UTF-16";
-    case static_cast<int32_t>(TextEncoding::Utf8):
-        return L"UTF-8";
-    case 936:
-        return L"GBK";
-    case 950:
-        return L"Big5";
-    default:
-        return L"ANSI";
-    }
-}
-
 bool MainFrame::RefreshInfoPopup(HMENU popup, LPARAM lParam) {
     if (!popup || HIWORD(lParam) != 0) return false;
     MENUITEMINFOW item{};
@@ -56,7 +40,7 @@ bool MainFrame::RefreshInfoPopup(HMENU popup, LPARAM lParam) {
     WideString text;
     if (text.FormatId(IDS_INFO_LINES, lines)) SetItemText(popup, ID_INFO_LINES, text);
     if (text.FormatId(IDS_INFO_CHARS, characters)) SetItemText(popup, ID_INFO_CHARS, text);
-    if (text.FormatId(IDS_INFO_ENCODING, EncodingDisplayName(view_.Encoding()))) {
+    if (text.FormatId(IDS_INFO_ENCODING, EncodingDisplayName(view_.Encoding(), CP_ACP))) {
         SetItemText(popup, ID_INFO_ENCODING, text);
     }
     return true;

@@ -102,8 +102,6 @@ private:
     // The read-outs of the info popup; true when the popup was the info popup (DocumentInfo.cpp).
     bool RefreshInfoPopup(HMENU popup, LPARAM lParam);
     void ShowAbout();
-    // The name the info popup gives an encoding, the ANSI code page for Ansi and AutoDetect.
-    static const wchar_t* EncodingDisplayName(TextEncoding encoding);
     void LayoutChildren(bool moveToolBar);
     void FitToInputPanel();
     void StartSelectionMode();

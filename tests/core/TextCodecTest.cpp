@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "document/TextCodec.h"
-#include "support/TestSupport.h"
 
 using brevitex::ByteString;
 using brevitex::DecodeText;
@@ -38,11 +37,15 @@ struct Decoded {
     bool hasBom;
 };
 
-Decoded DecodeBytes(const std::string& bytes, TextEncoding requested) {
+// The ANSI code page the codec is given unless a test names another: a
+// Chinese device's, whatever the code page of the process running the tests.
+constexpr UINT kGbk = 936;
+
+Decoded DecodeBytes(const std::string& bytes, TextEncoding requested, UINT ansiCodePage = kGbk) {
     WideString text;
     TextEncoding encoding = requested;
     bool hasBom = false;
-    bool ok = DecodeText(U8(bytes), bytes.size(), text, encoding, hasBom);
+    bool ok = DecodeText(U8(bytes), bytes.size(), ansiCodePage, text, encoding, hasBom);
     return {ok, std::wstring(text.c_str(), text.Length()), encoding, hasBom};
 }
 
@@ -54,11 +57,11 @@ struct Encoded {
     bool writeBom;
 };
 
-Encoded EncodeWide(const std::wstring& text, TextEncoding encoding, bool writeBom) {
+Encoded EncodeWide(const std::wstring& text, TextEncoding encoding, bool writeBom, UINT ansiCodePage = kGbk) {
     WideString source(text.data(), static_cast<int>(text.size()));
     ByteString bom;
     ByteString body;
-    bool ok = EncodeText(source, encoding, writeBom, bom, body);
+    bool ok = EncodeText(source, ansiCodePage, encoding, writeBom, bom, body);
     return {ok, std::string(bom.c_str(), bom.Length()), std::string(body.c_str(), body.Length()), encoding, writeBom};
 }
 
@@ -92,14 +95,18 @@ const std::wstring kChinese = L"\u4E2D\u6587\u6D4B\u8BD5";
 
 }  // namespace
 
-TEST(CodecEnvironment, AnsiCodePageIsGbk) {
-    BX_REQUIRE_ANSI_CODE_PAGE(936u);
-    EXPECT_STREQ(EncodingDisplayName(TextEncoding::AutoDetect), L"GBK");
-    EXPECT_STREQ(EncodingDisplayName(TextEncoding::Ansi), L"GBK");
-    EXPECT_STREQ(EncodingDisplayName(TextEncoding::Utf8), L"UTF-8");
-    EXPECT_STREQ(EncodingDisplayName(TextEncoding::Utf16), L"UTF-16");
-    EXPECT_STREQ(EncodingDisplayName(brevitex::CodePageEncoding(950)), L"Big5");
-    EXPECT_STREQ(EncodingDisplayName(brevitex::CodePageEncoding(1252)), L"ANSI");
+TEST(EncodingDisplayNameTest, NamesTheAnsiCodePageItIsGiven) {
+    EXPECT_STREQ(EncodingDisplayName(TextEncoding::AutoDetect, kGbk), L"GBK");
+    EXPECT_STREQ(EncodingDisplayName(TextEncoding::Ansi, kGbk), L"GBK");
+    EXPECT_STREQ(EncodingDisplayName(TextEncoding::Ansi, 950), L"Big5");
+    EXPECT_STREQ(EncodingDisplayName(TextEncoding::Ansi, 1252), L"ANSI");
+    EXPECT_STREQ(EncodingDisplayName(TextEncoding::Utf8, kGbk), L"UTF-8");
+    EXPECT_STREQ(EncodingDisplayName(TextEncoding::Utf16, kGbk), L"UTF-16");
+    EXPECT_STREQ(EncodingDisplayName(brevitex::CodePageEncoding(950), 1252), L"Big5");
+    EXPECT_STREQ(EncodingDisplayName(brevitex::CodePageEncoding(936), 1252), L"GBK");
+    EXPECT_STREQ(EncodingDisplayName(brevitex::CodePageEncoding(1252), kGbk), L"ANSI");
+    // CP_ACP stands for the system's own code page.
+    EXPECT_STREQ(EncodingDisplayName(TextEncoding::Ansi, CP_ACP), EncodingDisplayName(TextEncoding::Ansi, GetACP()));
 }
 
 TEST(Utf8ToUtf16Test, RejectsEveryMalformedForm) {
@@ -183,8 +190,6 @@ TEST(Utf16ToUtf8Test, EncodesAndRejectsUnpairedSurrogates) {
 }
 
 TEST(DecodeTextTest, DetectsByteOrderMarksAndUtf8) {
-    // Cases of the system code page: GBK bytes and auto-detection's fallback.
-    BX_REQUIRE_ANSI_CODE_PAGE(936u);
     struct Case {
         const char* name;
         std::string bytes;
@@ -234,10 +239,33 @@ TEST(DecodeTextTest, DetectsByteOrderMarksAndUtf8) {
 
 TEST(DecodeTextTest, CutOffTailAfterAsciiIsDecodedByTheSystemCodePage) {
     // Whatever the system's code page, the last byte stays.
-    Decoded d = DecodeBytes("caf\xE9", TextEncoding::AutoDetect);
+    Decoded d = DecodeBytes("caf\xE9", TextEncoding::AutoDetect, CP_ACP);
     EXPECT_EQ(d.encoding, TextEncoding::Ansi);
     ASSERT_EQ(d.text.size(), 4u);
     EXPECT_EQ(d.text.substr(0, 3), L"caf");
+}
+
+TEST(CodecCodePageTest, AnsiMeansTheCodePageGiven) {
+    // The same bytes, not UTF-8, under two ANSI code pages.
+    EXPECT_EQ(DecodeBytes(kGbkChinese, TextEncoding::AutoDetect, kGbk).text, kChinese);
+    Decoded latin = DecodeBytes(kGbkChinese, TextEncoding::AutoDetect, 1252);
+    EXPECT_EQ(latin.encoding, TextEncoding::Ansi);
+    EXPECT_EQ(latin.text, L"\u00D6\u00D0\u00CE\u00C4\u00B2\u00E2\u00CA\u00D4");
+    // Whether the bytes come back exactly is judged under the code page given.
+    WideString latinText(latin.text.data(), static_cast<int>(latin.text.size()));
+    EXPECT_TRUE(brevitex::DecodesExactly(U8(kGbkChinese), kGbkChinese.size(), 1252, latinText, TextEncoding::Ansi,
+                                         false));
+    EXPECT_FALSE(brevitex::DecodesExactly(U8(kGbkChinese), kGbkChinese.size(), kGbk, latinText, TextEncoding::Ansi,
+                                          false));
+
+    // The same text saved as ANSI under each.
+    EXPECT_EQ(EncodeWide(L"caf\u00E9", TextEncoding::Ansi, false, 1252).body, "caf\xE9");
+    EXPECT_EQ(EncodeWide(L"caf\u00E9", TextEncoding::Ansi, false, kGbk).body, "caf\xA8\xA6");
+    // Text only one of them holds falls back to UTF-16 under the other.
+    EXPECT_EQ(EncodeWide(kChinese, TextEncoding::Ansi, false, kGbk).encoding, TextEncoding::Ansi);
+    Encoded e = EncodeWide(kChinese, TextEncoding::AutoDetect, false, 1252);
+    EXPECT_EQ(e.encoding, TextEncoding::Utf16);
+    EXPECT_EQ(e.bom + e.body, "\xFF\xFE" + Utf16Bytes(kChinese));
 }
 
 TEST(DecodeTextTest, ReportsWhetherTheBytesComeBackExactly) {
@@ -245,8 +273,8 @@ TEST(DecodeTextTest, ReportsWhetherTheBytesComeBackExactly) {
         WideString text;
         TextEncoding encoding = requested;
         bool hasBom = false;
-        EXPECT_TRUE(DecodeText(U8(bytes), bytes.size(), text, encoding, hasBom));
-        return brevitex::DecodesExactly(U8(bytes), bytes.size(), text, encoding, hasBom);
+        EXPECT_TRUE(DecodeText(U8(bytes), bytes.size(), kGbk, text, encoding, hasBom));
+        return brevitex::DecodesExactly(U8(bytes), bytes.size(), kGbk, text, encoding, hasBom);
     };
     const TextEncoding gbk = brevitex::CodePageEncoding(936);
     EXPECT_TRUE(exact("", TextEncoding::AutoDetect));
@@ -269,8 +297,6 @@ TEST(DecodeTextTest, ReportsWhetherTheBytesComeBackExactly) {
 }
 
 TEST(DecodeTextTest, CodePageDecodingUsesExplicitLength) {
-    // Cases of the system code page: GBK bytes and auto-detection's fallback.
-    BX_REQUIRE_ANSI_CODE_PAGE(936u);
     // Not UTF-8 and starting with a zero byte: every byte is still decoded.
     Decoded d = DecodeBytes(std::string("\0", 1) + kGbkChinese + std::string("\0z", 2), TextEncoding::AutoDetect);
     ASSERT_TRUE(d.ok);
@@ -313,15 +339,13 @@ TEST(DecodeTextTest, FailsWhenTheTextCannotBeHeld) {
     WideString text(L"kept");
     TextEncoding encoding = TextEncoding::AutoDetect;
     bool hasBom = false;
-    EXPECT_FALSE(DecodeText(U8(head), size_t{0x50000000}, text, encoding, hasBom));
+    EXPECT_FALSE(DecodeText(U8(head), size_t{0x50000000}, kGbk, text, encoding, hasBom));
     EXPECT_EQ(text, L"kept");
     EXPECT_EQ(encoding, TextEncoding::AutoDetect);
     EXPECT_FALSE(hasBom);
 }
 
 TEST(EncodeTextTest, ProducesTheRequestedForm) {
-    // Cases of the system code page: GBK bytes and auto-detection's fallback.
-    BX_REQUIRE_ANSI_CODE_PAGE(936u);
     Encoded e = EncodeWide(L"", TextEncoding::Utf8, true);
     EXPECT_TRUE(e.ok);
     EXPECT_EQ(e.bom + e.body, "");
@@ -402,8 +426,6 @@ TEST(EncodeTextTest, CodePagesNeverBestFitACharacter) {
 }
 
 TEST(EncodeTextTest, CodePageEncodingKeepsNulCharacters) {
-    // Cases of the system code page: GBK bytes and auto-detection's fallback.
-    BX_REQUIRE_ANSI_CODE_PAGE(936u);
     std::wstring text = std::wstring(L"a\0", 2) + kChinese + std::wstring(L"\0", 1);
     Encoded e = EncodeWide(text, TextEncoding::Ansi, false);
     ASSERT_TRUE(e.ok);
@@ -424,8 +446,6 @@ TEST(EncodeTextTest, UnpairedSurrogateFailsUtf8WithOnlyEncodedBytes) {
 }
 
 TEST(CodecRoundTripTest, FileBytesSurviveDecodeAndEncode) {
-    // Cases of the system code page: GBK bytes and auto-detection's fallback.
-    BX_REQUIRE_ANSI_CODE_PAGE(936u);
     struct Case {
         const char* name;
         std::string bytes;
@@ -524,7 +544,7 @@ TEST(CodecPropertyTest, RandomBytesNeverFailOrReadOutsideTheInput) {
                 WideString text;
                 TextEncoding encoding = requested;
                 bool hasBom = false;
-                ASSERT_TRUE(DecodeText(input, bytes.size(), text, encoding, hasBom));
+                ASSERT_TRUE(DecodeText(input, bytes.size(), kGbk, text, encoding, hasBom));
             }
             // Whatever strict UTF-8 accepts encodes back to the input, less at most a cut-off tail.
             std::vector<wchar_t> units(bytes.size() + 1);

@@ -222,9 +222,20 @@ TEST(TextFileTest, RefusesFilesTooLargeToHold) {
     EXPECT_EQ(l.text, L"untouched");
 }
 
-TEST(TextFileTest, SaveReplacesContentAndKeepsAttributes) {
-    // Cases of the system code page: GBK bytes and auto-detection's fallback.
+TEST(TextFileTest, SavesAnsiTextInTheSystemCodePage) {
+    // The save's own path to the code page: GBK bytes under a Chinese system.
     BX_REQUIRE_ANSI_CODE_PAGE(936u);
+    TempDir dir;
+    std::wstring path = dir.File(L"gbk.txt");
+    TextEncoding encoding = TextEncoding::AutoDetect;
+    bool writeBom = false;
+    WideString text(L"\u4E2D\u6587");
+    ASSERT_TRUE(SaveTextFile(path.c_str(), text, encoding, writeBom));
+    EXPECT_EQ(encoding, TextEncoding::Ansi);
+    EXPECT_EQ(ReadFileBytes(path), "\xD6\xD0\xCE\xC4");
+}
+
+TEST(TextFileTest, SaveReplacesContentAndKeepsAttributes) {
     TempDir dir;
     std::wstring path = dir.File(L"doc.txt");
     ASSERT_TRUE(WriteBytes(path, std::string(10000, 'o')));
@@ -232,10 +243,10 @@ TEST(TextFileTest, SaveReplacesContentAndKeepsAttributes) {
 
     TextEncoding encoding = TextEncoding::AutoDetect;
     bool writeBom = false;
-    WideString text(L"\u4E2D\u6587");
+    WideString text(L"short");
     ASSERT_TRUE(SaveTextFile(path.c_str(), text, encoding, writeBom));
     EXPECT_EQ(encoding, TextEncoding::Ansi);
-    EXPECT_EQ(ReadFileBytes(path), "\xD6\xD0\xCE\xC4");
+    EXPECT_EQ(ReadFileBytes(path), "short");
     EXPECT_EQ(GetFileAttributesW(path.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE),
               static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
 

@@ -56,7 +56,7 @@ protected:
 }  // namespace
 
 TEST_F(BrowserRoadTest, OpenAGbkFileAndSaveItAsUtf8ThroughTheBrowser) {
-    ASSERT_EQ(GetACP(), 936u) << "this test needs the ANSI code page 936";
+    BX_REQUIRE_ANSI_CODE_PAGE(936u);
     ASSERT_TRUE(WriteBytes(dir_.File(L"旧.txt"), kGbkText + "\r\n"));
     SetLastFilePath((dir_.Path() + L"\\").c_str());
     CreateFrame();
