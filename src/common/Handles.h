@@ -90,10 +90,13 @@ using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 // A memory device context from CreateCompatibleDC.
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 
-// A window's device context from GetDC, given back with ReleaseDC.
+// A window's device context, given back with ReleaseDC: its client area
+// (GetDC) or, for drawing on the frame and caption, the whole window (GetWindowDC).
 class WindowDc {
 public:
-    explicit WindowDc(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
+    enum Area { kClientArea, kWholeWindow };
+    explicit WindowDc(HWND window, Area area = kClientArea) noexcept
+        : window_(window), dc_(area == kWholeWindow ? GetWindowDC(window) : GetDC(window)) {}
     ~WindowDc() {
         if (dc_) ReleaseDC(window_, dc_);
     }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/Handles.h"
 #include "device/DeviceShell.h"
 
 namespace brevitex {
@@ -43,23 +44,21 @@ void PaintCaptionOk(HWND dialog) {
     RECT window{};
     GetWindowRect(dialog, &window);
     OffsetRect(&button, -window.left, -window.top);
-    HDC dc = GetWindowDC(dialog);
-    if (!dc) return;
+    WindowDc windowDc(dialog, WindowDc::kWholeWindow);
+    if (!windowDc) return;
+    HDC dc = windowDc.Get();
     FillRect(dc, &button, GetSysColorBrush(COLOR_BTNFACE));
     DrawEdge(dc, &button, EDGE_RAISED, BF_RECT);
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
-    HFONT font = nullptr;
+    UniqueFont font;
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-        font = CreateFontIndirectW(&metrics.lfCaptionFont);
+        font.Reset(CreateFontIndirectW(&metrics.lfCaptionFont));
     }
-    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    SelectedObject captionFont(dc, font.Get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     DrawTextW(dc, kCaptionOkText, -1, &button, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    if (oldFont) SelectObject(dc, oldFont);
-    if (font) DeleteObject(font);
-    ReleaseDC(dialog, dc);
 }
 
 bool OnCaptionOk(HWND dialog, LPARAM lParam) {

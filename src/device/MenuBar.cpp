@@ -70,11 +70,6 @@ HFONT CreateBarFont() {
 
 MenuBar::MenuBar(HWND parent, HMENU menu) : parent_(parent), menu_(menu), font_(CreateBarFont()) {}
 
-MenuBar::~MenuBar() {
-    if (menu_) DestroyMenu(menu_);
-    if (font_) DeleteObject(font_);
-}
-
 bool MenuBar::Create(MenuBarInfo* info) {
     if (!info || !IsWindow(info->parent)) return false;
     info->menuBar = nullptr;
@@ -122,9 +117,9 @@ HMENU MenuBar::LoadMenuBarResource(HINSTANCE instance, UINT id) {
     WORD buttons = std::min<WORD>(words[1], kMaxSoftKeys);
     if (wordCount < 2 + static_cast<DWORD>(buttons) * kWordsPerButton) return nullptr;
 
-    HMENU bar = CreateMenu();
+    UniqueMenu bar(CreateMenu());
     if (!bar) return nullptr;
-    HMENU source = nullptr;
+    UniqueMenu source;
     std::vector<int> taken;  // popups of `source` now owned by `bar`
     bool ok = true;
     for (int i = 0; i < buttons && ok; ++i) {
@@ -135,26 +130,22 @@ HMENU MenuBar::LoadMenuBarResource(HINSTANCE instance, UINT id) {
         wchar_t text[128] = {};
         LoadStringW(instance, stringId, text, 128);
         if (subMenu == kNoSubMenu) {
-            ok = AppendMenuW(bar, MF_STRING, command, text) != FALSE;
+            ok = AppendMenuW(bar.Get(), MF_STRING, command, text) != FALSE;
             continue;
         }
-        if (!source) source = LoadMenuW(instance, MAKEINTRESOURCEW(menuId));
-        HMENU popup = source ? GetSubMenu(source, subMenu) : nullptr;
+        if (!source) source.Reset(LoadMenuW(instance, MAKEINTRESOURCEW(menuId)));
+        HMENU popup = source ? GetSubMenu(source.Get(), subMenu) : nullptr;
         ok = popup && std::find(taken.begin(), taken.end(), subMenu) == taken.end() &&
-             AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), text);
+             AppendMenuW(bar.Get(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), text);
         if (ok) taken.push_back(subMenu);
     }
     if (source) {
         // Detach the popups the bar took (highest position first) so they are not destroyed twice.
         std::sort(taken.rbegin(), taken.rend());
-        for (int position : taken) RemoveMenu(source, position, MF_BYPOSITION);
-        DestroyMenu(source);
+        for (int position : taken) RemoveMenu(source.Get(), position, MF_BYPOSITION);
     }
-    if (!ok) {
-        DestroyMenu(bar);
-        return nullptr;
-    }
-    return bar;
+    if (!ok) return nullptr;
+    return bar.Release();
 }
 
 // ---- Thread registry and key routing ------------------------------------------
@@ -273,7 +264,7 @@ LRESULT CALLBACK MenuBar::ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 // ---- Soft keys -------------------------------------------------------------------
 
 int MenuBar::SoftKeyCount() const {
-    int count = menu_ ? GetMenuItemCount(menu_) : 0;
+    int count = menu_ ? GetMenuItemCount(menu_.Get()) : 0;
     return std::clamp(count, 0, kMaxSoftKeys);
 }
 
@@ -292,7 +283,7 @@ void MenuBar::PressSoftKey(int index) {
     MENUITEMINFOW item{};
     item.cbSize = sizeof(item);
     item.fMask = MIIM_ID | MIIM_STATE | MIIM_SUBMENU;
-    if (!GetMenuItemInfoW(menu_, index, TRUE, &item) || (item.fState & MFS_DISABLED)) return;
+    if (!GetMenuItemInfoW(menu_.Get(), index, TRUE, &item) || (item.fState & MFS_DISABLED)) return;
     if (!item.hSubMenu) {
         PostMessageW(parent_, WM_COMMAND, MAKEWPARAM(item.wID, 0), 0);
         return;
@@ -325,30 +316,28 @@ void MenuBar::Reposition() {
 void MenuBar::Paint(HDC dc) {
     RECT client{};
     GetClientRect(hwnd_, &client);
-    HBRUSH background = CreateSolidBrush(kBarColour);
-    FillRect(dc, &client, background);
-    DeleteObject(background);
+    UniqueBrush background(CreateSolidBrush(kBarColour));
+    FillRect(dc, &client, background.Get());
 
-    HGDIOBJ oldFont = font_ ? SelectObject(dc, font_) : nullptr;
+    SelectedObject barFont(dc, font_.Get());
     SetBkMode(dc, TRANSPARENT);
     int count = SoftKeyCount();
     for (int index = 0; index < count; ++index) {
         RECT key = SoftKeyRect(index);
         if (index == pressed_) {
-            HBRUSH pressed = CreateSolidBrush(kPressedColour);
-            FillRect(dc, &key, pressed);
-            DeleteObject(pressed);
+            UniqueBrush pressed(CreateSolidBrush(kPressedColour));
+            FillRect(dc, &key, pressed.Get());
         }
         wchar_t text[128] = {};
-        GetMenuStringW(menu_, index, text, 128, MF_BYPOSITION);
-        UINT state = GetMenuState(menu_, index, MF_BYPOSITION);
+        GetMenuStringW(menu_.Get(), index, text, 128, MF_BYPOSITION);
+        UINT state = GetMenuState(menu_.Get(), index, MF_BYPOSITION);
         bool disabled = state != static_cast<UINT>(-1) && (state & (MF_GRAYED | MF_DISABLED));
         SetTextColor(dc, disabled ? kDisabledColour : kTextColour);
         DrawTextW(dc, text, -1, &key, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_HIDEPREFIX);
     }
     // Top edge and the line between the keys.
-    HPEN pen = CreatePen(PS_SOLID, 1, kEdgeColour);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
+    UniquePen pen(CreatePen(PS_SOLID, 1, kEdgeColour));
+    SelectedObject edgePen(dc, pen.Get());
     MoveToEx(dc, client.left, client.top, nullptr);
     LineTo(dc, client.right, client.top);
     if (count == 2) {
@@ -356,9 +345,6 @@ void MenuBar::Paint(HDC dc) {
         MoveToEx(dc, middle, client.top + 4, nullptr);
         LineTo(dc, middle, client.bottom - 4);
     }
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
-    if (oldFont) SelectObject(dc, oldFont);
 }
 
 // ---- Messages ----------------------------------------------------------------------
@@ -379,10 +365,8 @@ bool MenuBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
 }
 
 bool MenuBar::OnPaint(WPARAM, LPARAM, LRESULT& result) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(hwnd_, &paint);
-    Paint(dc);
-    EndPaint(hwnd_, &paint);
+    PaintDc dc(hwnd_);
+    if (dc.Get()) Paint(dc.Get());
     result = 0;
     return true;
 }
@@ -406,7 +390,7 @@ bool MenuBar::OnLButtonDown(WPARAM, LPARAM lParam, LRESULT& result) {
 }
 
 bool MenuBar::OnGetMenu(WPARAM, LPARAM, LRESULT& result) {
-    result = reinterpret_cast<LRESULT>(menu_);
+    result = reinterpret_cast<LRESULT>(menu_.Get());
     return true;
 }
 

@@ -7,8 +7,9 @@
 
 #include <vector>
 
-#include "device/DeviceShell.h"
+#include "common/Handles.h"
 #include "common/Window.h"
+#include "device/DeviceShell.h"
 
 namespace brevitex {
 
@@ -37,7 +38,7 @@ private:
     };
 
     MenuBar(HWND parent, HMENU menu);
-    ~MenuBar() override;
+    ~MenuBar() override = default;
 
     static HMENU LoadSoftKeyMenu(HINSTANCE instance, UINT id, bool idIsMenu);
     static HMENU LoadMenuBarResource(HINSTANCE instance, UINT id);
@@ -71,8 +72,8 @@ private:
     bool created_ = false;
 
     HWND parent_;
-    HMENU menu_;
-    HFONT font_ = nullptr;
+    UniqueMenu menu_;
+    UniqueFont font_;
     WNDPROC parentProc_ = nullptr;
     int pressed_ = -1;
     std::vector<KeyOverride> overrides_;

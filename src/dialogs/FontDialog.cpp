@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "common/Handles.h"
 #include "device/DeviceShell.h"
 #include "dialogs/DialogFrame.h"
 #include "resources/resource.h"
@@ -36,11 +37,10 @@ int CALLBACK FontDialog::AddFace(const LOGFONTW* logFont, const TEXTMETRICW*, DW
 }
 
 void FontDialog::FillFaces() {
-    HDC screen = GetDC(nullptr);
+    WindowDc screen(nullptr);
     if (!screen) return;
-    EnumFontFamiliesW(screen, nullptr, reinterpret_cast<FONTENUMPROCW>(&FontDialog::AddFace),
+    EnumFontFamiliesW(screen.Get(), nullptr, reinterpret_cast<FONTENUMPROCW>(&FontDialog::AddFace),
                       reinterpret_cast<LPARAM>(this));
-    ReleaseDC(nullptr, screen);
 }
 
 void FontDialog::FillSizes() {

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "common/Messages.h"
 #include "dialogs/FontDialog.h"
 #include "dialogs/GoToDialog.h"
@@ -74,10 +76,6 @@ const MessageMapEntry<MainFrame> MainFrame::kMessageMap[] = {
     BX_MESSAGE(WM_DESTROY, OnDestroy),
 };
 
-MainFrame::~MainFrame() {
-    if (editFont_) DeleteObject(editFont_);
-}
-
 bool MainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     return RouteMessage(this, kMessageMap, message, wParam, lParam, result);
 }
@@ -91,7 +89,7 @@ bool MainFrame::OnCreate(WPARAM, LPARAM lParam, LRESULT& result) {
 
     FrameSettings settings;
     LoadSettings(settings);
-    editFont_ = settings.editFont;
+    editFont_ = std::move(settings.editFont);
 
     RECT client{};
     GetClientRect(hwnd_, &client);
@@ -167,7 +165,7 @@ void MainFrame::RegisterWithLoop() {
 }
 
 void MainFrame::ApplyEditFont() {
-    if (client_ && editFont_) SendMessageW(client_, WM_SETFONT, reinterpret_cast<WPARAM>(editFont_), TRUE);
+    if (client_ && editFont_) SendMessageW(client_, WM_SETFONT, reinterpret_cast<WPARAM>(editFont_.Get()), TRUE);
 }
 
 // ---- Window messages --------------------------------------------------------
@@ -212,7 +210,7 @@ bool MainFrame::OnHotKey(WPARAM wParam, LPARAM lParam, LRESULT& result) {
 bool MainFrame::OnClose(WPARAM, LPARAM, LRESULT& result) {
     result = 0;
     if (!QuerySave()) return true;  // refused: the window stays
-    SaveSettings(client_, toolbar_, editFont_);
+    SaveSettings(client_, toolbar_, editFont_.Get());
     return false;  // the default procedure destroys the window
 }
 
@@ -336,16 +334,14 @@ bool MainFrame::OnWordWrap(WPARAM, LPARAM, LRESULT& result) {
 bool MainFrame::OnFont(WPARAM, LPARAM, LRESULT& result) {
     result = 0;
     LOGFONTW font;
-    if (!editFont_ || GetObjectW(editFont_, sizeof(font), &font) == 0) SystemFontDescription(font);
+    if (!editFont_ || GetObjectW(editFont_.Get(), sizeof(font), &font) == 0) SystemFontDescription(font);
     if (!RunFontDialog(hwnd_, font)) return true;
     font.lfQuality = ANTIALIASED_QUALITY;
-    HFONT chosen = CreateFontIndirectW(&font);
+    UniqueFont chosen(CreateFontIndirectW(&font));
     if (!chosen) return true;  // the control keeps the font it has
     // The old font goes only once the control no longer uses it.
-    HFONT old = editFont_;
-    editFont_ = chosen;
+    UniqueFont old = std::exchange(editFont_, std::move(chosen));
     ApplyEditFont();
-    if (old) DeleteObject(old);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "device/DeviceShell.h"
+#include "common/Handles.h"
 #include "common/TextEncoding.h"
 #include "common/WideString.h"
 #include "common/Window.h"
@@ -27,7 +28,7 @@ public:
     static constexpr DWORD kSelectionMode = 0x2;
 
     MainFrame() = default;
-    ~MainFrame() override;
+    ~MainFrame() override = default;
 
     void SetAccelerators(HACCEL accelerators) { accelerators_ = accelerators; }
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -54,7 +55,7 @@ public:
     HWND CommandBar() const { return commandBar_; }
     HWND ToolBarWindow() const { return toolbar_; }
     const BToolBar& ToolBarObject() const { return toolBar_; }
-    HFONT EditFont() const { return editFont_; }
+    HFONT EditFont() const { return editFont_.Get(); }
     DWORD Flags() const { return flags_; }
     const EditView& View() const { return view_; }
     const UpdateUI& UpdateState() const { return updateUI_; }
@@ -123,7 +124,7 @@ private:
     UpdateUI updateUI_;
     BToolBar toolBar_;
     EditView view_;
-    HFONT editFont_ = nullptr;
+    UniqueFont editFont_;
     DWORD flags_ = 0;
     // The file of the command line, until the window shows and opens it.
     WideString pendingOpen_;

@@ -17,22 +17,14 @@ constexpr wchar_t kFontSuffix[] = L"Edit";
 // String values are read into 256 units: 255 characters and the terminator.
 constexpr DWORD kStringUnits = 256;
 
-// Holds an open registry key for a scope.
-class RegistryKey {
-public:
-    ~RegistryKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    bool Open() { return RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, kKeyAccess, &key_) == ERROR_SUCCESS; }
-    bool Create() {
-        return RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, kKeyAccess, nullptr, &key_,
-                               nullptr) == ERROR_SUCCESS;
-    }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+// The settings key, opened as it is or created when missing; empty when it cannot be had.
+UniqueRegistryKey OpenSettingsKey(bool create) {
+    HKEY key = nullptr;
+    LSTATUS status = create ? RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, kKeyAccess, nullptr,
+                                              &key, nullptr)
+                            : RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, kKeyAccess, &key);
+    return UniqueRegistryKey(status == ERROR_SUCCESS ? key : nullptr);
+}
 
 // A number value, 4 bytes whatever its registry type; value is kept when it cannot be read.
 void ReadNumber(HKEY key, const wchar_t* name, DWORD& value) {
@@ -102,21 +94,21 @@ void SaveEditFont(HFONT font, HKEY key) {
 }
 
 void LoadSettings(FrameSettings& settings) {
-    RegistryKey key;
-    if (!key.Open()) return;
+    UniqueRegistryKey key = OpenSettingsKey(false);
+    if (!key) return;
     DWORD wordWrap = settings.wordWrap ? 1 : 0;
     DWORD toolBarVisible = settings.toolBarVisible ? 1 : 0;
     ReadNumber(key.Get(), kWordWrap, wordWrap);
     ReadNumber(key.Get(), kToolBarVisible, toolBarVisible);
     settings.wordWrap = wordWrap != 0;
     settings.toolBarVisible = toolBarVisible != 0;
-    settings.editFont = LoadEditFont(key.Get());
+    settings.editFont.Reset(LoadEditFont(key.Get()));
     SetLastFilePath(ReadString(key.Get(), kLastFilePath));
 }
 
 void SaveSettings(HWND edit, HWND toolbar, HFONT editFont) {
-    RegistryKey key;
-    if (!key.Create()) return;
+    UniqueRegistryKey key = OpenSettingsKey(true);
+    if (!key) return;
     bool wordWrap = (GetWindowLongW(edit, GWL_STYLE) & ES_WANTRETURN) != 0;
     WriteNumber(key.Get(), kWordWrap, wordWrap ? 1 : 0);
     if (toolbar) WriteNumber(key.Get(), kToolBarVisible, (GetWindowLongW(toolbar, GWL_STYLE) & WS_VISIBLE) ? 1 : 0);

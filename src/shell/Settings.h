@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "common/Handles.h"
 #include "common/Module.h"
 #include "common/WideString.h"
 
@@ -18,7 +19,7 @@ inline constexpr wchar_t kSettingsKey[] = L"Software\\Korvanth\\Brevitex";
 struct FrameSettings {
     bool wordWrap = false;
     bool toolBarVisible = true;
-    HFONT editFont = nullptr;  // owned by the caller; null: the control's default font
+    UniqueFont editFont;  // empty: the control's default font
 };
 
 // Reads the settings (defaults for whatever is missing) and sets LastFilePath.

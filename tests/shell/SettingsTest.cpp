@@ -46,7 +46,7 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaults) {
     FrameSettings settings = Load();
     EXPECT_FALSE(settings.wordWrap);
     EXPECT_TRUE(settings.toolBarVisible);
-    EXPECT_EQ(settings.editFont, nullptr);
+    EXPECT_FALSE(settings.editFont);
     EXPECT_EQ(std::wstring(LastFilePath()), L"\\before\\") << "without a key nothing else is read";
 }
 
@@ -59,12 +59,11 @@ TEST_F(SettingsTest, StoredValuesAreRead) {
     FrameSettings settings = Load();
     EXPECT_TRUE(settings.wordWrap);
     EXPECT_FALSE(settings.toolBarVisible);
-    ASSERT_NE(settings.editFont, nullptr);
+    ASSERT_TRUE(settings.editFont);
     LOGFONTW description{};
-    GetObjectW(settings.editFont, sizeof(description), &description);
+    GetObjectW(settings.editFont.Get(), sizeof(description), &description);
     EXPECT_STREQ(description.lfFaceName, L"Tahoma");
     EXPECT_EQ(description.lfHeight, -13);
-    DeleteObject(settings.editFont);
     EXPECT_EQ(std::wstring(LastFilePath()), L"%TEMP%\\notes\\") << "taken as it is, unexpanded";
 }
 
@@ -94,29 +93,29 @@ TEST_F(SettingsTest, BadAndOverLongStringsReadAsEmpty) {
     // A font needs a string name and a size other than 0.
     SettingsKeyGuard::WriteRaw(L"FontName_Edit", REG_BINARY, L"Tahoma", 14);
     SettingsKeyGuard::WriteNumber(L"FontSize_Edit", 12);
-    EXPECT_EQ(Load().editFont, nullptr);
+    EXPECT_FALSE(Load().editFont);
     WriteString(L"FontName_Edit", L"Tahoma");
     SettingsKeyGuard::WriteNumber(L"FontSize_Edit", 0);
-    EXPECT_EQ(Load().editFont, nullptr);
+    EXPECT_FALSE(Load().editFont);
     SettingsKeyGuard::Remove();
     SettingsKeyGuard::WriteNumber(L"FontSize_Edit", 12);
-    EXPECT_EQ(Load().editFont, nullptr);
+    EXPECT_FALSE(Load().editFont);
 }
 
 TEST_F(SettingsTest, FaceNameIsCutToThirtyOneCharacters) {
     std::wstring face = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmn";  // 40
     WriteString(L"FontName_Edit", face);
     SettingsKeyGuard::WriteNumber(L"FontSize_Edit", 16);
-    HFONT font = Load().editFont;
-    ASSERT_NE(font, nullptr);
-    EXPECT_EQ(FaceOf(font), face.substr(0, 31));
+    UniqueFont font = Load().editFont;
+    ASSERT_TRUE(font);
+    EXPECT_EQ(FaceOf(font.Get()), face.substr(0, 31));
 
     // Saving it back writes the cut name with its terminator.
     SettingsKeyGuard::Remove();
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    SaveEditFont(font, key);
+    SaveEditFont(font.Get(), key);
     wchar_t stored[64] = {};
     DWORD bytes = sizeof(stored);
     DWORD type = 0;
@@ -126,7 +125,6 @@ TEST_F(SettingsTest, FaceNameIsCutToThirtyOneCharacters) {
     EXPECT_EQ(bytes, 64u);
     EXPECT_EQ(std::wstring(stored), face.substr(0, 31));
     RegCloseKey(key);
-    DeleteObject(font);
 }
 
 TEST_F(SettingsTest, SaveWritesWhatTheFrameShows) {
