@@ -3,6 +3,8 @@
 
 #include <atomic>
 
+#include "common/WindowTable.h"
+
 namespace brevitex {
 
 namespace {
@@ -13,7 +15,13 @@ std::atomic<ModelessDialogCreator> g_modelessCreator{nullptr};
 // The object the next window created on this thread binds to.
 thread_local WindowBase* t_pendingObject = nullptr;
 
-const wchar_t kObjectProperty[] = L"BrevitexWindowObject";
+// Every bound window's object, looked up on each of its messages. Never
+// destroyed: windows of other threads may still be dispatching while the
+// process exits.
+WindowTable& Bindings() {
+    static WindowTable* const table = new WindowTable;
+    return *table;
+}
 
 bool ReturnsValueDirectly(UINT message) {
     switch (message) {
@@ -45,21 +53,20 @@ void SetDialogCreators(ModalDialogCreator modal, ModelessDialogCreator modeless)
 }
 
 WindowBase::~WindowBase() {
-    if (hwnd_ && IsWindow(hwnd_)) {
-        // The object goes away before its window: detach so no message reaches a dead object.
-        HWND hwnd = hwnd_;
-        Unbind();
-        DestroyWindow(hwnd);
-    }
+    if (!hwnd_) return;
+    // The object goes away before its window: unbind so no message reaches a
+    // dead object (also when the window went without its last message).
+    HWND hwnd = hwnd_;
+    bool alive = IsWindow(hwnd) != FALSE;
+    Unbind();
+    if (alive) DestroyWindow(hwnd);
 }
 
-WindowBase* WindowBase::FromHandle(HWND hwnd) {
-    return static_cast<WindowBase*>(GetPropW(hwnd, kObjectProperty));
-}
+WindowBase* WindowBase::FromHandle(HWND hwnd) { return static_cast<WindowBase*>(Bindings().Find(hwnd)); }
 
 void WindowBase::Bind(HWND hwnd) {
     hwnd_ = hwnd;
-    SetPropW(hwnd, kObjectProperty, this);
+    Bindings().Set(hwnd, this);
 }
 
 void WindowBase::Unbind() {
@@ -70,7 +77,7 @@ void WindowBase::Unbind() {
         }
         subclassed_ = false;
     }
-    RemovePropW(hwnd_, kObjectProperty);
+    Bindings().Remove(hwnd_, this);
     hwnd_ = nullptr;
 }
 
@@ -166,14 +173,12 @@ INT_PTR CALLBACK DialogBase::StartDialogProc(HWND hwnd, UINT message, WPARAM wPa
         self = static_cast<DialogBase*>(t_pendingObject);
         if (!self) return FALSE;
         t_pendingObject = nullptr;
-        self->hwnd_ = hwnd;
-        SetPropW(hwnd, kObjectProperty, static_cast<WindowBase*>(self));
+        self->Bind(hwnd);
     }
     LRESULT result = 0;
     bool consumed = self->OnMessage(message, wParam, lParam, result);
     if (message == WM_NCDESTROY) {
-        RemovePropW(hwnd, kObjectProperty);
-        self->hwnd_ = nullptr;
+        self->Unbind();
         self->OnFinalMessage();
         return FALSE;
     }

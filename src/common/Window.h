@@ -95,7 +95,7 @@ public:
     // procedure unless the class is a superclass or the window subclassed).
     virtual LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // The object bound to a window, or null.
+    // The object bound to a window, or null; cheap, and safe from any thread.
     static WindowBase* FromHandle(HWND hwnd);
 
 protected:
@@ -106,6 +106,12 @@ protected:
     // go straight to `proc`. The object is then free for another window.
     void Detach(WNDPROC proc);
 
+    // Binds this object to a window: FromHandle finds it from now on.
+    void Bind(HWND hwnd);
+    // Ends the binding (a subclassed window gets its old procedure back if
+    // ours is still in place); the window's later messages find no object.
+    void Unbind();
+
     // The base procedure for unconsumed messages (superclasses set their base class's).
     WNDPROC baseProc_ = DefWindowProcW;
     HWND hwnd_ = nullptr;
@@ -113,8 +119,6 @@ protected:
 private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT Dispatch(WindowBase* self, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void Bind(HWND hwnd);
-    void Unbind();
     bool subclassed_ = false;
 };
 
