@@ -8,7 +8,7 @@
 
 using namespace brevitex;
 using devicetest::RecordingWindow;
-using devicetest::TextOf;
+using testsupport::WindowText;
 
 namespace {
 
@@ -34,10 +34,10 @@ TEST(BackKeyTest, EditAndRichEditLoseOneCharacterPerPress) {
         ASSERT_EQ(GetFocus(), edit);
         Back(false);
         Back(true);
-        EXPECT_EQ(TextOf(edit), L"acd") << testing::PrintToString(std::wstring(className));
+        EXPECT_EQ(WindowText(edit), L"acd") << testing::PrintToString(std::wstring(className));
         Back(true);  // a release alone deletes nothing
         DeviceSendBackToFocusWindow(WM_HOTKEY, kVolumeUpKey, MAKELPARAM(0, kVolumeUpKey));
-        EXPECT_EQ(TextOf(edit), L"acd");
+        EXPECT_EQ(WindowText(edit), L"acd");
         DestroyWindow(edit);
     }
 }
@@ -55,5 +55,5 @@ TEST(BackKeyTest, EscapeThroughTheMenuBarBecomesBackspace) {
     devicetest::PostKey(edit, VK_ESCAPE, true);
     devicetest::PostKey(edit, VK_ESCAPE, false);
     ASSERT_TRUE(testsupport::PumpUntil([&] { return frame.Count(WM_HOTKEY) == 2; }, 3000));
-    EXPECT_EQ(TextOf(edit), L"acd");
+    EXPECT_EQ(WindowText(edit), L"acd");
 }

@@ -51,10 +51,4 @@ void PostKey(HWND target, UINT key, bool down) {
     PostMessageW(target, down ? WM_KEYDOWN : WM_KEYUP, key, down ? bits : (bits | 0xC0000000));
 }
 
-std::wstring TextOf(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return text;
-}
-
 }  // namespace devicetest

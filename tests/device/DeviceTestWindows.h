@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/TestSupport.h"
+
 namespace devicetest {
 
 // A window that keeps every message it receives; `onMessage` may answer one.
@@ -33,6 +35,6 @@ private:
 };
 
 void PostKey(HWND target, UINT key, bool down);
-std::wstring TextOf(HWND window);
+using testsupport::WindowText;
 
 }  // namespace devicetest

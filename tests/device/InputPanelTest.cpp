@@ -111,7 +111,7 @@ TEST(InputPanelTest, TappingAKeyTypesIntoTheFocusedEditBox) {
         3000));
     ScreenToClient(panel, &first);
     PostMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.x, first.y));
-    EXPECT_TRUE(testsupport::PumpUntil([&] { return devicetest::TextOf(edit) == L"q"; }, 3000));
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return devicetest::WindowText(edit) == L"q"; }, 3000));
     EXPECT_EQ(GetFocus(), edit);  // the panel never takes the focus
     DeviceSipPreference(edit, kSipLower);
 }

@@ -2,6 +2,8 @@
 // command keys, menu-bar resources and key overrides delivered as WM_HOTKEY.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "DeviceTestResources.h"
 #include "DeviceTestWindows.h"
 #include "device/DeviceShell.h"
@@ -160,16 +162,18 @@ TEST_F(MenuBarTest, OverriddenKeysArriveAsHotKeysAndLoseTheirDefaultAction) {
                                           reinterpret_cast<LPARAM>(&seen));
     ASSERT_NE(dialog, nullptr);
     HWND edit = GetNextDlgTabItem(dialog, nullptr, FALSE);
-    auto pump = [&] {
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 200; Sleep(5)) {
+    // Runs the dialog's messages until the condition holds (bounded).
+    auto pumpUntil = [&](const std::function<bool()>& done) {
+        for (DWORD start = GetTickCount(); !done() && GetTickCount() - start < 5000;) {
             MSG message;
             while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
                 if (!IsDialogMessageW(dialog, &message)) DispatchMessageW(&message);
             }
+            if (!done()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         }
     };
     PostKey(edit, VK_ESCAPE, true);
-    pump();
+    pumpUntil([&] { return seen.cancels == 1; });
     EXPECT_EQ(seen.cancels, 1);  // Escape cancels the dialog until it is overridden
 
     HWND bar = CreateBar(59139, 0, dialog);
@@ -180,7 +184,8 @@ TEST_F(MenuBarTest, OverriddenKeysArriveAsHotKeysAndLoseTheirDefaultAction) {
     PostKey(edit, VK_ESCAPE, false);
     PostKey(edit, kVolumeUpKey, true);
     PostKey(edit, kVolumeUpKey, false);
-    pump();
+    // The keys arrive in order: once the last one is in, Escape has been handled.
+    pumpUntil([&] { return seen.hotKeys.size() == 4; });
     EXPECT_EQ(seen.cancels, 1);
     EXPECT_EQ(seen.hotKeys, (std::vector<LPARAM>{MAKELPARAM(0, kBackKey), MAKELPARAM(kHotKeyReleased, kBackKey),
                                                  MAKELPARAM(0, kVolumeUpKey),
@@ -189,7 +194,7 @@ TEST_F(MenuBarTest, OverriddenKeysArriveAsHotKeysAndLoseTheirDefaultAction) {
     // Taking the override back gives the key its default action again.
     SendMessageW(bar, kMenuBarOverrideKey, kBackKey, 0x00030000);
     PostKey(edit, VK_ESCAPE, true);
-    pump();
+    pumpUntil([&] { return seen.cancels == 2; });
     EXPECT_EQ(seen.cancels, 2);
     EXPECT_EQ(seen.hotKeys.size(), 4u);
     DestroyWindow(dialog);

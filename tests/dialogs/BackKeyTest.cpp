@@ -46,7 +46,7 @@ TEST(BackKeyTest, InTheFindFieldTheBackKeyDeletesACharacter) {
         // The key as the keyboard delivers it: the menu bar hands it over as WM_HOTKEY.
         PostMessageW(field, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
         PostMessageW(field, WM_KEYUP, VK_ESCAPE, 0xC0010001);
-        deleted = testsupport::PumpUntil([&] { return TextOf(combo) == L"ab"; }, 2000);
+        deleted = testsupport::PumpUntil([&] { return WindowText(combo) == L"ab"; }, 2000);
         open = IsWindowVisible(window) != FALSE;
         Click(window, IDCANCEL);
     });

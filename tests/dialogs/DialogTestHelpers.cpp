@@ -100,13 +100,6 @@ void TypeInCombo(HWND dialog, int comboId, const std::wstring& text) {
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
-std::wstring TextOf(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
-    return text;
-}
-
 RECT RectIn(HWND parent, HWND control) {
     RECT rect{};
     GetWindowRect(control, &rect);

@@ -45,7 +45,7 @@ void EnsureRichEdit();
 void Click(HWND dialog, int id);
 // Sets a control's text and sends the edit-change notification a user's typing would.
 void TypeInCombo(HWND dialog, int comboId, const std::wstring& text);
-std::wstring TextOf(HWND window);
+using testsupport::WindowText;
 // A control's rectangle in its parent's client coordinates.
 RECT RectIn(HWND parent, HWND control);
 

@@ -64,7 +64,7 @@ protected:
 
 TEST_F(ModelessFindTest, CompactFindModeExpandsAndIsCompactAgainOnTheNextShowing) {
     EXPECT_EQ(dialog_.Flags() & 0xF, 0u);  // not modal, find mode, no options
-    EXPECT_EQ(TextOf(Item(IDC_REPLACE)), L"替换\u2193");
+    EXPECT_EQ(WindowText(Item(IDC_REPLACE)), L"替换\u2193");
     EXPECT_FALSE(IsWindowVisible(Item(IDC_REPLACE_TEXT)));
     EXPECT_FALSE(IsWindowVisible(Item(IDC_REPLACE_ALL)));
     EXPECT_FALSE(IsWindowVisible(Item(IDC_REPLACE_LABEL)));
@@ -83,7 +83,7 @@ TEST_F(ModelessFindTest, CompactFindModeExpandsAndIsCompactAgainOnTheNextShowing
 
     Click(window_, IDC_REPLACE);
     EXPECT_TRUE(dialog_.IsReplaceMode());
-    EXPECT_EQ(TextOf(Item(IDC_REPLACE)), L"替换");
+    EXPECT_EQ(WindowText(Item(IDC_REPLACE)), L"替换");
     EXPECT_TRUE(IsWindowVisible(Item(IDC_REPLACE_TEXT)));
     EXPECT_TRUE(IsWindowVisible(Item(IDC_REPLACE_ALL)));
     EXPECT_EQ(GetParent(GetFocus()), Item(IDC_REPLACE_TEXT));
@@ -97,7 +97,7 @@ TEST_F(ModelessFindTest, CompactFindModeExpandsAndIsCompactAgainOnTheNextShowing
     EXPECT_EQ(dialog_.Handle(), window_);  // the same window, shown again
     EXPECT_TRUE(IsWindowVisible(window_));
     EXPECT_FALSE(dialog_.IsReplaceMode());
-    EXPECT_EQ(TextOf(Item(IDC_REPLACE)), L"替换\u2193");
+    EXPECT_EQ(WindowText(Item(IDC_REPLACE)), L"替换\u2193");
     EXPECT_EQ(WindowHeight(window_), compactHeight);
     EXPECT_EQ(RectIn(window_, Item(IDC_WHOLE_WORD)).top, templateBox.top - shift);
 }
@@ -228,11 +228,11 @@ TEST(FindReplaceDialogTest, TheSelectionInItsFirstLineIsTheFindText) {
     EXPECT_EQ(dialog.Flags(), 0x182u);
     host.Select(6, 16);
     ASSERT_EQ(dialog.OpenModeless(host.Edit()), 1);
-    EXPECT_EQ(TextOf(GetDlgItem(dialog.Handle(), IDC_FIND_TEXT)), L"line");
+    EXPECT_EQ(WindowText(GetDlgItem(dialog.Handle(), IDC_FIND_TEXT)), L"line");
     // An existing window keeps what its combo holds.
     host.Select(11, 17);
     dialog.OpenModeless(host.Edit());
-    EXPECT_EQ(TextOf(GetDlgItem(dialog.Handle(), IDC_FIND_TEXT)), L"line");
+    EXPECT_EQ(WindowText(GetDlgItem(dialog.Handle(), IDC_FIND_TEXT)), L"line");
 }
 
 // ---- Smartphone -------------------------------------------------------------
@@ -272,7 +272,7 @@ TEST(SmartphoneFindTest, AllRowsWithTheWordBoxUnderTheCaseBox) {
         caseBox = RectIn(window, GetDlgItem(window, IDC_MATCH_CASE));
         wordBox = RectIn(window, GetDlgItem(window, IDC_WHOLE_WORD));
         replaceShown = IsWindowVisible(GetDlgItem(window, IDC_REPLACE_TEXT)) != FALSE;
-        EXPECT_EQ(TextOf(GetDlgItem(window, IDC_REPLACE)), L"替换");
+        EXPECT_EQ(WindowText(GetDlgItem(window, IDC_REPLACE)), L"替换");
         EXPECT_FALSE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
         Click(window, IDCANCEL);
     });
@@ -364,7 +364,7 @@ TEST_F(ViewFindCommandsTest, FindCommandsReachTheViewsDialog) {
     ASSERT_TRUE(window);
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_EQ(GetWindow(window, GW_OWNER), host_.Frame());
-    EXPECT_EQ(TextOf(GetDlgItem(window, IDC_FIND_TEXT)), L"beta");
+    EXPECT_EQ(WindowText(GetDlgItem(window, IDC_FIND_TEXT)), L"beta");
     SendMessageW(edit_, WM_COMMAND, ID_EDIT_FINDNEXT, 0);
     EXPECT_EQ(SelStart(edit_), 17u);
 }

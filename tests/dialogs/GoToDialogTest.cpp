@@ -27,9 +27,9 @@ struct Shown {
 bool GoTo(EditHost& host, const wchar_t* line, const wchar_t* column, Shown* shown = nullptr, int button = IDOK) {
     ModalDriver driver([&](HWND dialog) {
         if (shown) {
-            shown->line = TextOf(GetDlgItem(dialog, IDC_GOTO_LINE));
-            shown->column = TextOf(GetDlgItem(dialog, IDC_GOTO_COLUMN));
-            shown->count = TextOf(GetDlgItem(dialog, IDC_GOTO_LINE_COUNT));
+            shown->line = WindowText(GetDlgItem(dialog, IDC_GOTO_LINE));
+            shown->column = WindowText(GetDlgItem(dialog, IDC_GOTO_COLUMN));
+            shown->count = WindowText(GetDlgItem(dialog, IDC_GOTO_LINE_COUNT));
             shown->lineHasFocus = GetFocus() == GetDlgItem(dialog, IDC_GOTO_LINE);
         }
         if (line) SetDlgItemTextW(dialog, IDC_GOTO_LINE, line);
@@ -120,7 +120,7 @@ TEST(GoToDialogTest, SmartphoneBackInTheLineBoxDeletesAndElsewhereCancels) {
         SendMessageW(line, EM_SETSEL, 2, 2);
         SendMessageW(dialog, WM_HOTKEY, 0, MAKELPARAM(0, VK_ESCAPE));
         SendMessageW(dialog, WM_HOTKEY, 0, MAKELPARAM(0x1000, VK_ESCAPE));
-        afterBack = TextOf(line);
+        afterBack = WindowText(line);
         SetFocus(nullptr);
         SendMessageW(dialog, WM_HOTKEY, 0, MAKELPARAM(0, VK_ESCAPE));
         openAfterPress = IsWindowVisible(dialog) != FALSE;

@@ -90,7 +90,7 @@ TEST(SmsPlacementTest, NumbersAreDigitsAfterAnOptionalPlusAndLongerThanOneCharac
 
 TEST_F(SmsDialogTest, TheSelectionReplacesOnlyTheBoxTheRuleChooses) {
     Open();
-    EXPECT_EQ(TextOf(Item(IDC_SMS_COUNTER)), L"字数: ");
+    EXPECT_EQ(WindowText(Item(IDC_SMS_COUNTER)), L"字数: ");
     struct Case {
         const wchar_t* selection;
         const wchar_t* number;
@@ -105,25 +105,25 @@ TEST_F(SmsDialogTest, TheSelectionReplacesOnlyTheBoxTheRuleChooses) {
     for (const Case& c : cases) {
         Fill(L"kept", L"kept");
         Open(c.selection);
-        EXPECT_EQ(TextOf(Item(IDC_SMS_NUMBER)), c.number) << c.selection;
-        EXPECT_EQ(TextOf(Item(IDC_SMS_MESSAGE)), c.message) << c.selection;
+        EXPECT_EQ(WindowText(Item(IDC_SMS_NUMBER)), c.number) << c.selection;
+        EXPECT_EQ(WindowText(Item(IDC_SMS_MESSAGE)), c.message) << c.selection;
         EXPECT_TRUE(IsWindowVisible(dialog_.Handle()));
     }
     // Typing in the number box takes digits only.
     SetWindowTextW(Item(IDC_SMS_NUMBER), L"");
     for (wchar_t c : std::wstring(L"1a-2 +")) SendMessageW(Item(IDC_SMS_NUMBER), WM_CHAR, c, 1);
-    EXPECT_EQ(TextOf(Item(IDC_SMS_NUMBER)), L"12");
+    EXPECT_EQ(WindowText(Item(IDC_SMS_NUMBER)), L"12");
 }
 
 TEST_F(SmsDialogTest, TheCounterFollowsTheMessageInUtf16UnitsWithTwoPerLineBreak) {
     Open(L"你好吗");
-    EXPECT_EQ(TextOf(Item(IDC_SMS_COUNTER)), L"字数: 3") << "placing the selection counts as a change";
+    EXPECT_EQ(WindowText(Item(IDC_SMS_COUNTER)), L"字数: 3") << "placing the selection counts as a change";
     SetWindowTextW(Item(IDC_SMS_MESSAGE), L"");
     for (wchar_t c : std::wstring(L"短信息")) SendMessageW(Item(IDC_SMS_MESSAGE), WM_CHAR, c, 1);
-    EXPECT_EQ(TextOf(Item(IDC_SMS_COUNTER)), L"字数: 3");
+    EXPECT_EQ(WindowText(Item(IDC_SMS_COUNTER)), L"字数: 3");
     for (wchar_t c : std::wstring(L"\rx")) SendMessageW(Item(IDC_SMS_MESSAGE), WM_CHAR, c, 1);
-    EXPECT_EQ(TextOf(Item(IDC_SMS_MESSAGE)), L"短信息\r\nx");
-    EXPECT_EQ(TextOf(Item(IDC_SMS_COUNTER)), L"字数: 6");
+    EXPECT_EQ(WindowText(Item(IDC_SMS_MESSAGE)), L"短信息\r\nx");
+    EXPECT_EQ(WindowText(Item(IDC_SMS_COUNTER)), L"字数: 6");
 }
 
 TEST_F(SmsDialogTest, ASentMessageReachesTheLibraryAndTheOutboxAndHidesTheDialog) {
@@ -136,7 +136,7 @@ TEST_F(SmsDialogTest, ASentMessageReachesTheLibraryAndTheOutboxAndHidesTheDialog
     EXPECT_EQ(boxes_.Boxes()[0].type, static_cast<UINT>(MB_ICONINFORMATION));
     EXPECT_EQ(boxes_.Boxes()[0].owner, dialog_.Handle());
     EXPECT_FALSE(IsWindowVisible(dialog_.Handle()));
-    EXPECT_EQ(TextOf(Item(IDC_SMS_NUMBER)), L"+8613800138000") << "a hidden dialog keeps its texts";
+    EXPECT_EQ(WindowText(Item(IDC_SMS_NUMBER)), L"+8613800138000") << "a hidden dialog keeps its texts";
 
     // The exact records as the library received them.
     SmsAddress address;
@@ -181,8 +181,8 @@ TEST_F(SmsDialogTest, AFailedSendSaysSoAndKeepsTheDialogWithItsTexts) {
     EXPECT_EQ(boxes_.Boxes()[0].text, L"发送短信失败！");
     EXPECT_EQ(boxes_.Boxes()[0].type, static_cast<UINT>(MB_ICONERROR));
     EXPECT_TRUE(IsWindowVisible(dialog_.Handle()));
-    EXPECT_EQ(TextOf(Item(IDC_SMS_NUMBER)), L"10086");
-    EXPECT_EQ(TextOf(Item(IDC_SMS_MESSAGE)), L"text");
+    EXPECT_EQ(WindowText(Item(IDC_SMS_NUMBER)), L"10086");
+    EXPECT_EQ(WindowText(Item(IDC_SMS_MESSAGE)), L"text");
 }
 
 TEST_F(SmsDialogTest, ANumberTooLongForTheAddressFieldIsRefusedBeforeTheLibrary) {
@@ -229,7 +229,7 @@ TEST_F(SmsDialogTest, SmartphoneRunsItModalFullScreenAndASendEndsIt) {
     std::wstring number;
     RECT client{};
     ModalDriver driver([&](HWND window) {
-        number = TextOf(GetDlgItem(window, IDC_SMS_NUMBER));
+        number = WindowText(GetDlgItem(window, IDC_SMS_NUMBER));
         GetClientRect(window, &client);
         SetWindowTextW(GetDlgItem(window, IDC_SMS_MESSAGE), L"modal");
         Click(window, IDOK);
@@ -287,12 +287,12 @@ TEST_F(SmsDialogTest, TheViewsCommandsOpenTheDialogAndCall) {
     HWND window = view.ShortMessageDialog()->Handle();
     ASSERT_TRUE(window && IsWindowVisible(window));
     EXPECT_EQ(GetWindow(window, GW_OWNER), host_.Frame());
-    EXPECT_EQ(TextOf(GetDlgItem(window, IDC_SMS_MESSAGE)), L"hello");
+    EXPECT_EQ(WindowText(GetDlgItem(window, IDC_SMS_MESSAGE)), L"hello");
     SendMessageW(edit, EM_SETSEL, 0, 8);
     SendMessageW(edit, WM_COMMAND, ID_TOOLS_SMS, 0);
     EXPECT_EQ(view.ShortMessageDialog()->Handle(), window) << "the one window is kept";
-    EXPECT_EQ(TextOf(GetDlgItem(window, IDC_SMS_NUMBER)), L"+8610010");
-    EXPECT_EQ(TextOf(GetDlgItem(window, IDC_SMS_MESSAGE)), L"hello");
+    EXPECT_EQ(WindowText(GetDlgItem(window, IDC_SMS_NUMBER)), L"+8610010");
+    EXPECT_EQ(WindowText(GetDlgItem(window, IDC_SMS_MESSAGE)), L"hello");
 
     boxes_.SetAnswer(IDYES);
     SendMessageW(edit, WM_COMMAND, ID_TOOLS_CALL, 0);

@@ -24,6 +24,7 @@ using testsupport::ModalDriver;
 using testsupport::PumpUntil;
 using testsupport::ScopedEnvironment;
 using testsupport::TempDir;
+using testsupport::WindowText;
 using testsupport::WriteBytes;
 
 namespace {
@@ -42,12 +43,6 @@ public:
     ~Owner() { DestroyWindow(hwnd_); }
     HWND hwnd_;
 };
-
-std::wstring Text(HWND window) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
-    return text;
-}
 
 HWND List(HWND dialog) { return GetDlgItem(dialog, IDC_FB_LIST); }
 
@@ -164,11 +159,11 @@ TEST_F(FileBrowserDialogTest, SaveAsTapOnAFileFillsTheNameAndAsksAtOnceThenAgain
     bool openAfterTap = false;
     INT_PTR result = Run(browser, [&](HWND dialog) {
         ASSERT_TRUE(WaitForFolder(browser, Folder()));
-        EXPECT_EQ(Text(GetDlgItem(dialog, IDC_FB_NAME)), L"draft");
-        EXPECT_EQ(Text(dialog), L"另存为");
+        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_FB_NAME)), L"draft");
+        EXPECT_EQ(WindowText(dialog), L"另存为");
         Tap(dialog, ItemOf(browser, L"notes.txt"));
         PumpUntil([&] { return !boxes.Boxes().empty(); }, 2000);
-        nameAfterTap = Text(GetDlgItem(dialog, IDC_FB_NAME));
+        nameAfterTap = WindowText(GetDlgItem(dialog, IDC_FB_NAME));
         asked = boxes.Boxes().size();
         openAfterTap = IsWindowVisible(dialog) != FALSE;
         boxes.SetAnswer(IDYES);
@@ -233,7 +228,7 @@ TEST_F(FileBrowserDialogTest, BareNameStartsInTheLastFolderOrTheDocumentsFolder)
         Run(browser, [&](HWND dialog) {
             WaitForFolder(browser, c.expected);
             shown = ShownFolder(browser);
-            name = Text(GetDlgItem(dialog, IDC_FB_NAME));
+            name = WindowText(GetDlgItem(dialog, IDC_FB_NAME));
             Command(dialog, IDCANCEL);
         });
         EXPECT_EQ(_wcsicmp(shown.c_str(), c.expected.c_str()), 0) << "last folder \"" << std::string(c.last.begin(), c.last.end()) << "\"";

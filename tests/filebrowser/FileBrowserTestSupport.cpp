@@ -124,20 +124,9 @@ bool MakeFile(const std::wstring& path, DWORD size, int year, int month, int day
 bool MakeFolder(const std::wstring& path) { return CreateDirectoryW(path.c_str(), nullptr) != FALSE; }
 
 bool RunProcess(const std::wstring& commandLine) {
-    std::wstring command = commandLine;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &process)) {
-        return false;
-    }
-    bool ended = WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0;
+    testsupport::ChildProcess process(commandLine, CREATE_NO_WINDOW);
     DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return ended && code == 0;
+    return process.WaitForExit(&code, 20000) && code == 0;
 }
 
 }  // namespace filebrowsertest

@@ -16,27 +16,10 @@ using testsupport::PumpUntil;
 
 namespace {
 
-class Program {
+// The built program started with arguments, with waits for its windows.
+class Program : public testsupport::ChildProcess {
 public:
-    explicit Program(const std::wstring& arguments) {
-        std::wstring commandLine = L"\"" + testsupport::ProgramPath() + L"\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        started_ = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                  &startup, &process_) != FALSE;
-    }
-    ~Program() {
-        if (!started_) return;
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
-    }
-    bool Started() const { return started_; }
-    DWORD Id() const { return process_.dwProcessId; }
-    bool WaitForExit(DWORD* exitCode, DWORD timeoutMs = 15000) const {
-        if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
-        return GetExitCodeProcess(process_.hProcess, exitCode) != FALSE;
-    }
+    explicit Program(const std::wstring& arguments) : ChildProcess(testsupport::ProgramCommandLine(arguments)) {}
     // The process's window whose title is exactly title, or null after the time-out.
     HWND WaitForFrame(const std::wstring& title, DWORD timeoutMs = 15000) const {
         HWND found = nullptr;
@@ -55,25 +38,14 @@ public:
         HWND found = nullptr;
         PumpUntil(
             [&] {
-                HWND box = nullptr;
-                while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
-                    DWORD processId = 0;
-                    GetWindowThreadProcessId(box, &processId);
-                    // Only a box that is up, with its buttons made, can be answered.
-                    if (processId == Id() && GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box) &&
-                        (GetDlgItem(box, IDYES) || GetDlgItem(box, IDOK))) {
-                        found = box;
-                    }
-                }
+                HWND box = testsupport::FindOwnedDialog(owner);
+                // Only a box that is up, with its buttons made, can be answered.
+                if (box && (GetDlgItem(box, IDYES) || GetDlgItem(box, IDOK))) found = box;
                 return found != nullptr;
             },
             timeoutMs);
         return found;
     }
-
-private:
-    PROCESS_INFORMATION process_{};
-    bool started_ = false;
 };
 
 void TypeInto(HWND edit, const std::wstring& text) {

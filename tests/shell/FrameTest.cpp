@@ -340,10 +340,7 @@ public:
     DialogUser(HWND owner, std::function<void(HWND)> action) {
         thread_ = std::thread([this, owner, action] {
             for (int i = 0; i < 1000 && !stop_; ++i) {
-                HWND dialog = nullptr;
-                while ((dialog = FindWindowExW(nullptr, dialog, L"#32770", nullptr)) != nullptr) {
-                    if (GetWindow(dialog, GW_OWNER) == owner && IsWindowVisible(dialog)) break;
-                }
+                HWND dialog = testsupport::FindOwnedDialog(owner);
                 if (dialog) {
                     shown_ = true;
                     action(dialog);

@@ -178,13 +178,6 @@ std::vector<HWND> FrameWindowsOf(DWORD processId) {
     return search.found;
 }
 
-std::wstring WindowText(HWND hwnd) {
-    int length = GetWindowTextLengthW(hwnd);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(GetWindowTextW(hwnd, text.data(), length + 1));
-    return text;
-}
-
 HMENU PopupHolding(HMENU menu, UINT id) {
     if (!menu) return nullptr;
     int count = GetMenuItemCount(menu);

@@ -15,6 +15,7 @@
 #include "filebrowser/FileBrowserDialog.h"
 #include "shell/MainFrame.h"
 #include "common/MessageLoop.h"
+#include "support/TestSupport.h"
 
 namespace frametest {
 
@@ -90,7 +91,7 @@ protected:
 
 // The frame windows ("ZuzodurIzaVazed") of a process.
 std::vector<HWND> FrameWindowsOf(DWORD processId);
-std::wstring WindowText(HWND hwnd);
+using testsupport::WindowText;
 // The popup directly holding a command, searched through the submenus; null when none.
 HMENU PopupHolding(HMENU menu, UINT id);
 

@@ -19,7 +19,10 @@
 #include "FrameTestSupport.h"
 
 using namespace brevitex;
+using testsupport::ChildProcess;
+using testsupport::ProgramCommandLine;
 using testsupport::PumpUntil;
+using testsupport::WindowText;
 using frametest::FrameWindowsOf;
 
 namespace {
@@ -29,42 +32,6 @@ std::wstring Prepared(const wchar_t* text) {
     wchar_t* result = PrepareCommandLine(buffer.data());
     return result;
 }
-
-std::wstring WindowTitle(HWND hwnd) {
-    wchar_t text[512] = {};
-    GetWindowTextW(hwnd, text, 512);
-    return text;
-}
-
-// Starts the built program with arguments; the handle is closed by the caller.
-PROCESS_INFORMATION Launch(const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + testsupport::ProgramPath() + L"\"";
-    if (!arguments.empty()) commandLine += L" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    EXPECT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process))
-        << "cannot start " << std::string(commandLine.begin(), commandLine.end());
-    return process;
-}
-
-// Ends a launched program that a failed test left running.
-class ProcessGuard {
-public:
-    explicit ProcessGuard(const PROCESS_INFORMATION& process) : process_(process) {}
-    ~ProcessGuard() {
-        if (!process_.hProcess) return;
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
-    }
-    ProcessGuard(const ProcessGuard&) = delete;
-    ProcessGuard& operator=(const ProcessGuard&) = delete;
-
-private:
-    PROCESS_INFORMATION process_;
-};
 
 bool WaitForWindowCount(DWORD processId, size_t count, DWORD timeoutMs = 15000) {
     return PumpUntil([&] { return FrameWindowsOf(processId).size() == count; }, timeoutMs);
@@ -219,10 +186,10 @@ TEST(FrameThreadManagerTest, RefusesTheSixtyFourthWindowAndEndsWithTheLast) {
             PostMessageW(FrameWindowsOf(self).back(), WM_CLOSE, 0, 0);
             ASSERT_TRUE(frameCountIs(left - 1));
         }
-        PumpUntil([&] { return false; }, 300);
-        EXPECT_FALSE(manager.Done());
+        // The new window is made by the manager: it is still running.
         manager.RequestFrame(L"");
         ASSERT_TRUE(frameCountIs(2));
+        EXPECT_FALSE(manager.Done());
 
         while (!FrameWindowsOf(self).empty()) {
             size_t left = FrameWindowsOf(self).size();
@@ -242,45 +209,43 @@ TEST(ProgramTest, SecondLaunchOpensAWindowInTheRunningCopy) {
     ASSERT_TRUE(testsupport::WriteBytes(first, "one\r\n"));
     ASSERT_TRUE(testsupport::WriteBytes(second, "two\r\n"));
 
-    PROCESS_INFORMATION running = Launch(L"\"" + first + L"\"");
-    ProcessGuard guardRunning(running);
-    ASSERT_TRUE(WaitForWindowCount(running.dwProcessId, 1));
+    ChildProcess running(ProgramCommandLine(L"\"" + first + L"\""));
+    ASSERT_TRUE(running.Started());
+    ASSERT_TRUE(WaitForWindowCount(running.Id(), 1));
     // The title settles once the frame's first idle pass has seen the loaded document.
     EXPECT_TRUE(PumpUntil([&] {
-        auto windows = FrameWindowsOf(running.dwProcessId);
-        return !windows.empty() && WindowTitle(windows[0]) == L"first file.txt - Brevitex";
+        auto windows = FrameWindowsOf(running.Id());
+        return !windows.empty() && WindowText(windows[0]) == L"first file.txt - Brevitex";
     }));
 
-    PROCESS_INFORMATION later = Launch(second);
-    ProcessGuard guardLater(later);
-    ASSERT_EQ(WaitForSingleObject(later.hProcess, 15000), WAIT_OBJECT_0);
+    ChildProcess later(ProgramCommandLine(second));
     DWORD laterExit = 99;
-    GetExitCodeProcess(later.hProcess, &laterExit);
+    ASSERT_TRUE(later.WaitForExit(&laterExit));
     EXPECT_EQ(laterExit, 0u);
-    EXPECT_TRUE(FrameWindowsOf(later.dwProcessId).empty());
+    EXPECT_TRUE(FrameWindowsOf(later.Id()).empty());
 
-    ASSERT_TRUE(WaitForWindowCount(running.dwProcessId, 2));
+    ASSERT_TRUE(WaitForWindowCount(running.Id(), 2));
     EXPECT_TRUE(PumpUntil([&] {
         bool secondShown = false;
-        for (HWND hwnd : FrameWindowsOf(running.dwProcessId)) secondShown |= WindowTitle(hwnd) == L"second.txt - Brevitex";
+        for (HWND hwnd : FrameWindowsOf(running.Id())) secondShown |= WindowText(hwnd) == L"second.txt - Brevitex";
         return secondShown;
     }));
 
     // A launch without arguments opens another (untitled) window.
-    PROCESS_INFORMATION bare = Launch(L"");
-    ProcessGuard guardBare(bare);
-    EXPECT_EQ(WaitForSingleObject(bare.hProcess, 15000), WAIT_OBJECT_0);
-    ASSERT_TRUE(WaitForWindowCount(running.dwProcessId, 3));
+    ChildProcess bare(ProgramCommandLine(L""));
+    DWORD bareExit = 99;
+    EXPECT_TRUE(bare.WaitForExit(&bareExit));
+    EXPECT_EQ(bareExit, 0u);
+    ASSERT_TRUE(WaitForWindowCount(running.Id(), 3));
 
     // Closing one window leaves the rest running; closing the last ends the process.
-    auto windows = FrameWindowsOf(running.dwProcessId);
+    auto windows = FrameWindowsOf(running.Id());
     PostMessageW(windows[0], WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitForWindowCount(running.dwProcessId, 2));
-    EXPECT_EQ(WaitForSingleObject(running.hProcess, 200), static_cast<DWORD>(WAIT_TIMEOUT));
-    for (HWND hwnd : FrameWindowsOf(running.dwProcessId)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(running.hProcess, 15000), WAIT_OBJECT_0);
+    ASSERT_TRUE(WaitForWindowCount(running.Id(), 2));
+    EXPECT_EQ(WaitForSingleObject(running.Handle(), 200), static_cast<DWORD>(WAIT_TIMEOUT));
+    for (HWND hwnd : FrameWindowsOf(running.Id())) PostMessageW(hwnd, WM_CLOSE, 0, 0);
     DWORD exitCode = 99;
-    GetExitCodeProcess(running.hProcess, &exitCode);
+    ASSERT_TRUE(running.WaitForExit(&exitCode));
     EXPECT_EQ(exitCode, 1u);
 }
 

@@ -246,6 +246,49 @@ std::wstring ProgramPath() {
     return path + L"\\brevitex.exe";
 }
 
+std::wstring ProgramCommandLine(const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    return commandLine;
+}
+
+ChildProcess::ChildProcess(const std::wstring& commandLine, DWORD creationFlags) {
+    std::wstring command = commandLine;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, &startup,
+                        &process_)) {
+        process_ = PROCESS_INFORMATION{};
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (!process_.hProcess) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+bool ChildProcess::WaitForExit(DWORD* exitCode, DWORD timeoutMs) const {
+    if (!process_.hProcess || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    return GetExitCodeProcess(process_.hProcess, exitCode) != FALSE;
+}
+
+std::wstring WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return text;
+}
+
+HWND FindOwnedDialog(HWND owner) {
+    HWND dialog = nullptr;
+    while ((dialog = FindWindowExW(nullptr, dialog, L"#32770", nullptr)) != nullptr) {
+        if (GetWindow(dialog, GW_OWNER) == owner && IsWindowVisible(dialog)) return dialog;
+    }
+    return nullptr;
+}
+
 PlatformScope::PlatformScope(bool smartphone) {
     SetEnvironmentVariableW(L"BREVITEX_PLATFORM", smartphone ? L"SmartPhone" : L"PocketPC");
     brevitex::ResetSmartphonePlatformCache();

@@ -160,5 +160,33 @@ public:
 
 // Windows path of the built program (brevitex.exe).
 std::wstring ProgramPath();
+// The command line that starts the built program with the arguments.
+std::wstring ProgramCommandLine(const std::wstring& arguments);
+
+// A process started for a test; one still running when the holder goes (a
+// failed test) is ended, and its handles are closed.
+class ChildProcess {
+public:
+    explicit ChildProcess(const std::wstring& commandLine, DWORD creationFlags = 0);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Started() const { return process_.hProcess != nullptr; }
+    DWORD Id() const { return process_.dwProcessId; }
+    HANDLE Handle() const { return process_.hProcess; }
+    // Waits for the process to end and gives its exit code; false on time-out.
+    bool WaitForExit(DWORD* exitCode, DWORD timeoutMs = 15000) const;
+
+private:
+    PROCESS_INFORMATION process_{};
+};
+
+// A window's text (title, control text), whatever its length.
+std::wstring WindowText(HWND window);
+
+// The first visible dialog window (class #32770) owned by owner, of any
+// thread or process, or null.
+HWND FindOwnedDialog(HWND owner);
 
 }  // namespace testsupport
