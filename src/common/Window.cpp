@@ -3,6 +3,7 @@
 
 #include <atomic>
 
+#include "common/Subclass.h"
 #include "common/WindowTable.h"
 
 namespace brevitex {
@@ -72,9 +73,7 @@ void WindowBase::Bind(HWND hwnd) {
 void WindowBase::Unbind() {
     if (!hwnd_) return;
     if (subclassed_) {
-        if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd_, GWLP_WNDPROC)) == SubclassProc) {
-            SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(baseProc_));
-        }
+        RemoveSubclass(hwnd_, SubclassProc, reinterpret_cast<UINT_PTR>(this));
         subclassed_ = false;
     }
     Bindings().Remove(hwnd_, this);
@@ -102,14 +101,18 @@ bool WindowBase::Subclass(HWND hwnd) {
     if (!hwnd || hwnd_) return false;
     auto old = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
     if (!old) return false;
+    Bind(hwnd);
+    if (!AddSubclass(hwnd, SubclassProc, reinterpret_cast<UINT_PTR>(this), this)) {
+        Unbind();
+        return false;
+    }
     baseProc_ = old;
     subclassed_ = true;
-    Bind(hwnd);
-    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc));
     return true;
 }
 
 LRESULT WindowBase::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (subclassed_) return CallNextSubclass(hwnd_, message, wParam, lParam);
     return CallWindowProcW(baseProc_, hwnd_, message, wParam, lParam);
 }
 
@@ -137,10 +140,8 @@ LRESULT CALLBACK WindowBase::StartWindowProc(HWND hwnd, UINT message, WPARAM wPa
     return Dispatch(self, hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK WindowBase::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    WindowBase* self = FromHandle(hwnd);
-    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    return Dispatch(self, hwnd, message, wParam, lParam);
+LRESULT WindowBase::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, void* data) {
+    return Dispatch(static_cast<WindowBase*>(data), hwnd, message, wParam, lParam);
 }
 
 INT_PTR DialogBase::DoModal(HWND owner, UINT templateId, HINSTANCE instance) {

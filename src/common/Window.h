@@ -4,7 +4,8 @@
 // window, on its first message, to the object that is being created on the
 // same thread (see PrepareBinding); from then on every message goes to that
 // object's OnMessage. Existing windows (controls in dialogs) are attached with
-// Subclass. Dialogs bind the same way through DialogBase.
+// Subclass, through the subclass chains of common/Subclass.h. Dialogs bind the
+// same way through DialogBase.
 //
 // A message map is an ordered table of (message, id, code) -> handler. A
 // handler returns true when it consumed the message (result set), false to let
@@ -85,7 +86,8 @@ public:
                      int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      void* param);
 
-    // Attaches this object to an existing window; its old procedure becomes the base.
+    // Attaches this object to an existing window as a subclass; unconsumed
+    // messages go on to the subclasses under it and the window's procedure.
     bool Subclass(HWND hwnd);
 
     // Messages for the object: true when consumed, with the result set.
@@ -108,8 +110,8 @@ protected:
 
     // Binds this object to a window: FromHandle finds it from now on.
     void Bind(HWND hwnd);
-    // Ends the binding (a subclassed window gets its old procedure back if
-    // ours is still in place); the window's later messages find no object.
+    // Ends the binding (and the subclass of a subclassed window); the
+    // window's later messages find no object.
     void Unbind();
 
     // The base procedure for unconsumed messages (superclasses set their base class's).
@@ -117,7 +119,7 @@ protected:
     HWND hwnd_ = nullptr;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, void* data);
     static LRESULT Dispatch(WindowBase* self, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool subclassed_ = false;
 };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/Handles.h"
+#include "common/Subclass.h"
 #include "device/DeviceShell.h"
 
 namespace brevitex {
@@ -15,15 +16,16 @@ constexpr DWORD kDoneButton = 0x1;
 constexpr DWORD kFullScreen = 0x4;
 constexpr DWORD kPanelDown = 0x8;
 
-const wchar_t kCaptionOkProc[] = L"BrevitexCaptionOkProc";
 const wchar_t kCaptionOkText[] = L"OK";
+
+LRESULT CaptionOkProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, void*);
 
 // ---- Caption OK button ----------------------------------------------------------
 
 // The OK button's rectangle in screen coordinates: right of the caption, left
 // of the close button.
 bool CaptionOkScreenRect(HWND dialog, RECT* rect) {
-    if (!GetPropW(dialog, kCaptionOkProc)) return false;
+    if (!FindSubclass(dialog, CaptionOkProc, 0)) return false;
     if ((GetWindowLongW(dialog, GWL_STYLE) & WS_CAPTION) != WS_CAPTION) return false;
     TITLEBARINFO title{};
     title.cbSize = sizeof(title);
@@ -69,9 +71,7 @@ bool OnCaptionOk(HWND dialog, LPARAM lParam) {
 
 // Chained in front of the dialog's window procedure: draws the button over the
 // caption, hit-tests it and turns a click on it into command IDOK.
-LRESULT CALLBACK CaptionOkProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto previous = reinterpret_cast<WNDPROC>(GetPropW(dialog, kCaptionOkProc));
-    if (!previous) return DefWindowProcW(dialog, message, wParam, lParam);
+LRESULT CaptionOkProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, void*) {
     switch (message) {
     case WM_NCHITTEST:
         if (OnCaptionOk(dialog, lParam)) return kCaptionOkHitTest;
@@ -86,25 +86,18 @@ LRESULT CALLBACK CaptionOkProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case WM_NCPAINT:
     case WM_NCACTIVATE:
     case WM_SETTEXT: {
-        LRESULT result = CallWindowProcW(previous, dialog, message, wParam, lParam);
+        LRESULT result = CallNextSubclass(dialog, message, wParam, lParam);
         PaintCaptionOk(dialog);
         return result;
     }
-    case WM_NCDESTROY:
-        RemovePropW(dialog, kCaptionOkProc);
-        break;
     default:
         break;
     }
-    return CallWindowProcW(previous, dialog, message, wParam, lParam);
+    return CallNextSubclass(dialog, message, wParam, lParam);
 }
 
 void AddCaptionOk(HWND dialog) {
-    if (GetPropW(dialog, kCaptionOkProc)) return;
-    auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(dialog, GWLP_WNDPROC));
-    if (!current) return;
-    SetPropW(dialog, kCaptionOkProc, reinterpret_cast<HANDLE>(current));
-    SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CaptionOkProc));
+    if (FindSubclass(dialog, CaptionOkProc, 0) || !AddSubclass(dialog, CaptionOkProc, 0, nullptr)) return;
     SetWindowPos(dialog, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }

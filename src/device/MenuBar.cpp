@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <mutex>
 
+#include "common/Subclass.h"
+
 namespace brevitex {
 
 namespace {
 
 const wchar_t kClassName[] = L"BrevitexMenuBar";
-const wchar_t kBarProperty[] = L"BrevitexMenuBarObject";
-const wchar_t kProcProperty[] = L"BrevitexMenuBarParentProc";
 
 // Bar-private message: press soft key wParam (posted by the key routing).
 constexpr UINT kPressSoftKey = WM_USER + 410;
@@ -79,9 +79,8 @@ bool MenuBar::Create(MenuBarInfo* info) {
     if (!menu) return false;
 
     // A window has one bar: a new one replaces the old.
-    if (auto* old = static_cast<MenuBar*>(GetPropW(info->parent, kBarProperty))) {
-        DestroyWindow(old->Handle());
-    }
+    void* old = nullptr;
+    if (FindSubclass(info->parent, ParentProc, 0, &old)) DestroyWindow(static_cast<MenuBar*>(old)->Handle());
 
     auto* bar = new MenuBar(info->parent, menu);
     RECT screen = DeviceScreenRect();
@@ -224,41 +223,23 @@ bool MenuBar::TranslateKey(MSG* message, bool removing) {
 
 // ---- Following the parent -------------------------------------------------------
 
-void MenuBar::HookParent() {
-    SetPropW(parent_, kBarProperty, this);
-    if (GetPropW(parent_, kProcProperty)) return;  // still chained from an earlier bar
-    auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(parent_, GWLP_WNDPROC));
-    if (!current) return;
-    SetPropW(parent_, kProcProperty, reinterpret_cast<HANDLE>(current));
-    SetWindowLongPtrW(parent_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ParentProc));
-}
+// The bar follows its parent through a subclass whose data is the bar.
+void MenuBar::HookParent() { AddSubclass(parent_, ParentProc, 0, this); }
 
 void MenuBar::UnhookParent() {
-    if (!IsWindow(parent_) || GetPropW(parent_, kBarProperty) != this) return;
-    RemovePropW(parent_, kBarProperty);
-    auto previous = reinterpret_cast<WNDPROC>(GetPropW(parent_, kProcProperty));
-    // Only undo the chaining when nobody chained after it; otherwise ParentProc stays a pass-through.
-    if (previous && reinterpret_cast<WNDPROC>(GetWindowLongPtrW(parent_, GWLP_WNDPROC)) == ParentProc) {
-        SetWindowLongPtrW(parent_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        RemovePropW(parent_, kProcProperty);
-    }
+    void* bar = nullptr;
+    if (FindSubclass(parent_, ParentProc, 0, &bar) && bar == this) RemoveSubclass(parent_, ParentProc, 0);
 }
 
-LRESULT CALLBACK MenuBar::ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto previous = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kProcProperty));
+LRESULT MenuBar::ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, void* data) {
     if (message == WM_WINDOWPOSCHANGED) {
         // The bar is shown and hidden with its parent.
-        auto* bar = static_cast<MenuBar*>(GetPropW(hwnd, kBarProperty));
+        auto* bar = static_cast<MenuBar*>(data);
         const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
-        if (bar && position && (position->flags & SWP_SHOWWINDOW)) ShowWindow(bar->Handle(), SW_SHOWNOACTIVATE);
-        if (bar && position && (position->flags & SWP_HIDEWINDOW)) ShowWindow(bar->Handle(), SW_HIDE);
+        if (position && (position->flags & SWP_SHOWWINDOW)) ShowWindow(bar->Handle(), SW_SHOWNOACTIVATE);
+        if (position && (position->flags & SWP_HIDEWINDOW)) ShowWindow(bar->Handle(), SW_HIDE);
     }
-    if (message == WM_NCDESTROY) {
-        RemovePropW(hwnd, kBarProperty);
-        RemovePropW(hwnd, kProcProperty);
-    }
-    if (!previous) return DefWindowProcW(hwnd, message, wParam, lParam);
-    return CallWindowProcW(previous, hwnd, message, wParam, lParam);
+    return CallNextSubclass(hwnd, message, wParam, lParam);
 }
 
 // ---- Soft keys -------------------------------------------------------------------

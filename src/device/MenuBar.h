@@ -43,7 +43,7 @@ private:
     static HMENU LoadSoftKeyMenu(HINSTANCE instance, UINT id, bool idIsMenu);
     static HMENU LoadMenuBarResource(HINSTANCE instance, UINT id);
     static LRESULT CALLBACK KeyHook(int code, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, void* data);
 
     // Rewrites a key message meant for the parent's windows; true when it did.
     bool TranslateKey(MSG* message, bool removing);
@@ -74,7 +74,6 @@ private:
     HWND parent_;
     UniqueMenu menu_;
     UniqueFont font_;
-    WNDPROC parentProc_ = nullptr;
     int pressed_ = -1;
     std::vector<KeyOverride> overrides_;
 };
