@@ -4,7 +4,9 @@
 // load = decode the file + rewrite line breaks + stream into the control;
 // save = stream out of the control + rewrite line breaks + encode and write.
 // Then the document is loaded again over itself (reload, set against the load
-// into a fresh view) and replaced by a new document.
+// into a fresh view) and replaced by a new document. Between operations the
+// thread's messages are handled, as the program's loop would; that is when
+// the view destroys a control it replaced, and that time is shown apart.
 #include <windows.h>
 
 #include <cstdint>
@@ -38,7 +40,19 @@ struct Figures {
     double streamOut, saveBreaks, write, save;
     double reload;       // LoadDocument over a view already holding the document
     double newDocument;  // NewDocument on a view holding the document
+    double dropOld;      // handling the messages after it: the old control goes
 };
+
+// Handles the thread's waiting messages; returns the seconds it took.
+double HandleMessages() {
+    double start = bench::Now();
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return bench::Now() - start;
+}
 
 void KeepBest(double& best, double seconds, int run) {
     if (run == 0 || seconds < best) best = seconds;
@@ -86,12 +100,15 @@ bool Measure(int runs, const std::wstring& path, const std::wstring& copy, Figur
         start = bench::Now();
         ok &= host.view.SaveDocument(copy.c_str(), TextEncoding::AutoDetect);
         KeepBest(f.save, bench::Now() - start, run);
+        HandleMessages();
         start = bench::Now();
         ok &= host.view.LoadDocument(path.c_str(), TextEncoding::AutoDetect);
         KeepBest(f.reload, bench::Now() - start, run);
+        HandleMessages();
         start = bench::Now();
         host.view.NewDocument();
         KeepBest(f.newDocument, bench::Now() - start, run);
+        KeepBest(f.dropOld, HandleMessages(), run);
         ok &= GetWindowTextLengthW(host.view.Handle()) == 0;
     }
     return ok;
@@ -132,8 +149,8 @@ void RunView(const bench::Options& options) {
                         kind.name, mib, f.save, bench::MegabytesPerSecond(n, f.save), f.streamOut,
                         Share(f.streamOut, f.streamOut + f.saveBreaks + f.write), f.saveBreaks, f.write);
             std::printf("view %-10s %2zu MiB reload %7.3f s over the same document, fresh view %7.3f s: %.2fx; "
-                        "new document %6.3f s\n",
-                        kind.name, mib, f.reload, f.load, f.load > 0 ? f.reload / f.load : 0.0, f.newDocument);
+                        "new document %6.3f s, then the old control goes in %6.3f s\n",
+                        kind.name, mib, f.reload, f.load, f.load > 0 ? f.reload / f.load : 0.0, f.newDocument, f.dropOld);
             std::fflush(stdout);
         }
     }

@@ -32,6 +32,8 @@ constexpr LPARAM kTextLimit = 0x7FFFFFFE;
 // Emptying a control in place costs time growing with the square of its text
 // (seconds for a mebibyte); above this many units a new control replaces it.
 constexpr int kEmptyInPlaceLimit = 64 * 1024;
+// Posted to the view: destroy the control it replaced, now that the thread is free.
+constexpr UINT kDestroyRetired = WM_APP + 0x190;
 
 // The rich edit's own procedure, kept when the superclass is registered.
 WNDPROC g_richEditProc = nullptr;
@@ -54,6 +56,8 @@ int ScreenPixelsPerInch() {
 
 const MessageMapEntry<EditView> EditView::kMap[] = {
     BX_MESSAGE(WM_CREATE, OnCreate),
+    BX_MESSAGE(WM_DESTROY, OnDestroy),
+    BX_MESSAGE(kDestroyRetired, OnDestroyRetired),
     BX_MESSAGE(WM_SETFOCUS, OnSetFocus),
     BX_MESSAGE(WM_SETFONT, OnSetFont),
     BX_MESSAGE(WM_CONTEXTMENU, OnContextMenu),
@@ -83,7 +87,10 @@ const MessageMapEntry<EditView> EditView::kMap[] = {
 
 EditView::EditView() { NewDocument(); }
 
-EditView::~EditView() { DestroyDialogs(); }
+EditView::~EditView() {
+    DestroyRetired();
+    DestroyDialogs();
+}
 
 bool EditView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     return RouteMessage(this, kMap, message, wParam, lParam, result);
@@ -143,6 +150,18 @@ bool EditView::OnCreate(WPARAM wParam, LPARAM lParam, LRESULT& result) {
     Send(EM_SETBKGNDCOLOR, 0, GetSysColor(readOnly ? COLOR_BTNFACE : COLOR_WINDOW));
     Send(EM_SETTEXTMODE, kPlainTextMode);
     Send(EM_EXLIMITTEXT, 0, kTextLimit);
+    return true;
+}
+
+bool EditView::OnDestroy(WPARAM, LPARAM, LRESULT&) {
+    // The replaced control goes with the view, before its handle can be reused.
+    DestroyRetired();
+    return false;
+}
+
+bool EditView::OnDestroyRetired(WPARAM, LPARAM, LRESULT& result) {
+    DestroyRetired();
+    result = 0;
     return true;
 }
 
@@ -275,7 +294,22 @@ bool EditView::FillControl(const WideString& text, StreamProgress* progress) {
 
 bool EditView::HoldsLongText() const { return GetWindowTextLengthW(hwnd_) > kEmptyInPlaceLimit; }
 
+void EditView::RetireControl(HWND old) {
+    // Nothing it does on its way out reaches the frame.
+    SendMessageW(old, EM_SETEVENTMASK, 0, 0);
+    ShowWindow(old, SW_HIDE);
+    retired_ = old;
+    PostMessageW(hwnd_, kDestroyRetired, 0, 0);
+}
+
+void EditView::DestroyRetired() {
+    HWND old = retired_;
+    retired_ = nullptr;
+    if (old && IsWindow(old)) DestroyWindow(old);
+}
+
 bool EditView::RecreateControl() {
+    DestroyRetired();
     HWND old = hwnd_;
     HWND parent = GetParent(old);
     // The live style may have lost a hidden scroll bar's bit: the new control
@@ -303,7 +337,7 @@ bool EditView::RecreateControl() {
     // Into the old control's place among its siblings, then the old one goes.
     SetWindowPos(created, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (focused) SetFocus(created);
-    DestroyWindow(old);
+    RetireControl(old);
     return true;
 }
 
@@ -390,6 +424,7 @@ void EditView::NewDocument() {
 
 HWND EditView::SetWordWrap(bool on) {
     if (!hwnd_) return nullptr;
+    DestroyRetired();
     bool modified = Send(EM_GETMODIFY) != 0;
     HWND parent = GetParent(hwnd_);
     DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));

@@ -105,13 +105,19 @@ private:
     HWND CreateViewWindow(HWND parent, const RECT& rect, DWORD style, DWORD exStyle, UINT id);
     // Whether the control holds more text than is quickly emptied in place.
     bool HoldsLongText() const;
-    // Puts a new, empty control of the same style in the old one's place.
+    // Puts a new, empty control of the same style in the old one's place. The
+    // old one, hidden, is destroyed once the thread is free again: freeing a
+    // long text takes a while, and the new control fills faster beside it.
     bool RecreateControl();
+    void RetireControl(HWND old);
+    void DestroyRetired();
     void NotifyPosition() const;
     bool InsertDateTime(UINT id);
     void ShowContextMenu(LPARAM point);
 
     bool OnCreate(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnDestroy(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnDestroyRetired(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSetFocus(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSetFont(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnContextMenu(WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -141,6 +147,8 @@ private:
     TickSource tickSource_ = GetTickCount;
     // The font last set on the control (null: its own), for a re-created control.
     HFONT font_ = nullptr;
+    // A replaced control waiting, hidden, to be destroyed.
+    HWND retired_ = nullptr;
     // Deletes the dialogs where their classes are complete (EditViewDialogs.cpp).
     struct DialogDeleter {
         void operator()(FindReplaceDialog* dialog) const;

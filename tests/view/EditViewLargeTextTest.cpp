@@ -75,6 +75,16 @@ private:
     };
 };
 
+// The parent's children of the view's class: the view and the controls it replaced.
+// Whether a window's own visible style is on (the test's parent stays hidden).
+bool Shown(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+int ViewControls(HWND parent) {
+    int count = 0;
+    for (HWND child = nullptr; (child = FindWindowExW(parent, child, brevitex::kEditViewClassName, nullptr));) ++count;
+    return count;
+}
+
 DWORD g_fakeTime = 0;
 DWORD WINAPI FastClock() { return g_fakeTime += 300; }
 
@@ -127,12 +137,14 @@ protected:
         return view.Handle();
     }
     // The control that took the old one's place has the old one's set-up;
-    // the scroll-bar bits come and go with the length of the text.
+    // the scroll-bar bits come and go with the length of the text. The old
+    // one is hidden at once and gone once the thread's messages are handled.
     void ExpectSameSetUp(HWND old, LONG style) {
         HWND now = view.Handle();
         ASSERT_NE(now, nullptr);
         EXPECT_NE(now, old) << "a long text is dropped with its control";
-        EXPECT_FALSE(IsWindow(old));
+        EXPECT_FALSE(IsWindow(old) && Shown(old));
+        EXPECT_TRUE(testsupport::PumpUntil([old] { return !IsWindow(old); }));
         EXPECT_EQ(GetParent(now), parent.Handle());
         constexpr LONG kBars = WS_VSCROLL | WS_HSCROLL;
         EXPECT_EQ(GetWindowLongW(now, GWL_STYLE) & ~kBars, style & ~kBars);
@@ -203,6 +215,52 @@ TEST_F(EditViewLargeTextTest, ANewDocumentOverALongOneIsEmptyWritableAndUntitled
     view.NewDocument();
     EXPECT_EQ(view.Handle(), now);
     EXPECT_EQ(GetWindowTextLengthW(now), 0);
+}
+
+TEST_F(EditViewLargeTextTest, ReplacedControlsWaitHiddenAndLeaveNothingBehind) {
+    HWND first = HoldLongEditedDocument();
+    view.NewDocument();
+    EXPECT_FALSE(Shown(first));
+    // The new control takes a long text without being replaced, then is
+    // replaced itself before the thread was free: the first one goes at once.
+    std::wstring path = Write(L"second.txt", LongText("second", kLongLines));
+    ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+    HWND second = view.Handle();
+    view.NewDocument();
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_FALSE(Shown(second));
+    EXPECT_TRUE(Shown(view.Handle()));
+
+    parent.Clear();
+    EXPECT_TRUE(testsupport::PumpUntil([second] { return !IsWindow(second); }));
+    EXPECT_EQ(parent.Count(WM_COMMAND), 0) << "the old control tells the parent nothing as it goes";
+    EXPECT_EQ(ViewControls(parent.Handle()), 1);
+    EXPECT_EQ(GetFocus(), view.Handle());
+
+    // Word wrap, too, first gets rid of a control still waiting to go.
+    ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+    view.NewDocument();
+    ASSERT_NE(view.SetWordWrap(false), nullptr);
+    EXPECT_EQ(ViewControls(parent.Handle()), 1);
+}
+
+TEST_F(EditViewLargeTextTest, AControlWaitingToGoGoesWithTheViewWindowOrObject) {
+    HWND old = HoldLongEditedDocument();
+    view.NewDocument();
+    DestroyWindow(view.Handle());
+    EXPECT_FALSE(IsWindow(old));
+    EXPECT_EQ(ViewControls(parent.Handle()), 0);
+
+    std::wstring path = Write(L"other.txt", LongText("other", kLongLines));
+    {
+        EditView other;
+        RECT rect{0, 0, 200, 200};
+        ASSERT_NE(other.Create(parent.Handle(), rect, brevitex::kEditViewNoWrapStyle), nullptr);
+        ASSERT_TRUE(other.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+        other.NewDocument();
+        EXPECT_EQ(ViewControls(parent.Handle()), 2);
+    }
+    EXPECT_EQ(ViewControls(parent.Handle()), 0);
 }
 
 TEST_F(EditViewLargeTextTest, AFailedLoadOverALongDocumentKeepsItsControlAndText) {
