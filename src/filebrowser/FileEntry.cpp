@@ -3,7 +3,7 @@
 
 namespace brevitex {
 
-FileEntry::FileEntry(const wchar_t* folderPath, const WIN32_FIND_DATAW& found)
+FileEntry::FileEntry(const WideString& folderPath, const WIN32_FIND_DATAW& found)
     : folder(folderPath),
       name(found.cFileName),
       attributes(found.dwFileAttributes),
@@ -25,7 +25,28 @@ WideString WithTrailingSlash(const WideString& path) {
     return result;
 }
 
-int CompareNoCase(const wchar_t* a, const wchar_t* b) { return lstrcmpiW(a, b); }
+namespace {
+
+// The user's locale and one set of flags for both: keys order exactly as comparisons do.
+constexpr DWORD kNoCaseFlags = NORM_IGNORECASE;
+
+}  // namespace
+
+int CompareNoCase(const wchar_t* a, const wchar_t* b) {
+    return CompareStringW(LOCALE_USER_DEFAULT, kNoCaseFlags, a, -1, b, -1) - CSTR_EQUAL;
+}
+
+bool NameSortKey(const wchar_t* name, std::string& key) {
+    int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | kNoCaseFlags, name, -1, nullptr, 0);
+    if (size <= 0) return false;
+    key.resize(static_cast<size_t>(size));
+    // A sort key is written as bytes; the size counts bytes.
+    size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | kNoCaseFlags, name, -1,
+                        reinterpret_cast<wchar_t*>(key.data()), size);
+    if (size <= 0) return false;
+    key.resize(static_cast<size_t>(size));
+    return true;
+}
 
 bool EqualNoCase(const wchar_t* a, const wchar_t* b) {
     return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;

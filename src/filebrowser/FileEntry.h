@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "common/WideString.h"
 
 namespace brevitex {
@@ -20,7 +22,8 @@ struct FileEntry {
     FILETIME modified{};
 
     FileEntry() = default;
-    FileEntry(const wchar_t* folderPath, const WIN32_FIND_DATAW& found);
+    // The folder's text is shared with folderPath, not copied.
+    FileEntry(const WideString& folderPath, const WIN32_FIND_DATAW& found);
 
     bool IsFolder() const { return (attributes & kAttributeFolder) != 0; }
 
@@ -34,6 +37,9 @@ WideString WithTrailingSlash(const WideString& path);
 
 // Orders ignoring case, as the list's name column and the tree order do.
 int CompareNoCase(const wchar_t* a, const wchar_t* b);
+// A key whose byte order is CompareNoCase's order of the names; false when
+// it cannot be made.
+bool NameSortKey(const wchar_t* name, std::string& key);
 // Equal ignoring case (names and paths).
 bool EqualNoCase(const wchar_t* a, const wchar_t* b);
 

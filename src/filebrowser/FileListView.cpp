@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Handles.h"
 #include "filebrowser/FolderTreeView.h"
 #include "resources/resource.h"
 
@@ -34,36 +35,11 @@ constexpr int kCellPadding = 12;
 constexpr int kIconGap = 4;
 constexpr int kHeaderPadding = 16;
 
-// The shell's type names by lower-case extension ("<folder>" for folders):
-// the name depends only on that, and a reload sizes the type column from
-// every item, so each extension is asked for once.
-class TypeNames {
-public:
-    WideString Of(const FileEntry& entry);
-
-private:
-    std::map<std::wstring, std::wstring> byKey_;
+// Sort order of LVM_SORTITEMS: the column and where type names come from.
+struct SortOrder {
+    int column;
+    TypeNameCache* typeNames;
 };
-
-WideString TypeNames::Of(const FileEntry& entry) {
-    std::wstring key = L"<folder>";
-    if (!entry.IsFolder()) {
-        const wchar_t* dot = wcsrchr(entry.name, L'.');
-        key = dot ? dot : L"";
-        if (!key.empty()) CharLowerBuffW(key.data(), static_cast<DWORD>(key.size()));
-    }
-    auto found = byKey_.find(key);
-    if (found != byKey_.end()) return WideString(found->second.c_str());
-    wchar_t name[80] = {};
-    DWORD attributes = entry.attributes ? entry.attributes : FILE_ATTRIBUTE_NORMAL;
-    if (DeviceFileTypeName(entry.FullPath(), attributes, name, 80)) byKey_.emplace(key, name);
-    return WideString(name);
-}
-
-TypeNames& SharedTypeNames() {
-    thread_local TypeNames names;
-    return names;
-}
 
 void CopyOut(const wchar_t* text, wchar_t* buffer, int capacity) {
     if (!buffer || capacity <= 0) return;
@@ -91,17 +67,18 @@ int CompareFileTimes(const FILETIME& a, const FILETIME& b) {
     return static_cast<int>(CompareFileTime(&a, &b));
 }
 
-int CALLBACK CompareEntries(LPARAM first, LPARAM second, LPARAM column) {
+int CALLBACK CompareEntries(LPARAM first, LPARAM second, LPARAM orderParam) {
     const auto* a = reinterpret_cast<const FileEntry*>(first);
     const auto* b = reinterpret_cast<const FileEntry*>(second);
     if (!a || !b) return a ? 1 : (b ? -1 : 0);
-    switch (column) {
+    const auto* order = reinterpret_cast<const SortOrder*>(orderParam);
+    switch (order->column) {
     case 1:
         return a->size < b->size ? -1 : (a->size > b->size ? 1 : 0);
     case 2:
         return CompareFileTimes(a->modified, b->modified);
     case 3:
-        return CompareNoCase(SharedTypeNames().Of(*a), SharedTypeNames().Of(*b));
+        return CompareNoCase(order->typeNames->Of(*a), order->typeNames->Of(*b));
     default:
         if (a->IsFolder() != b->IsFolder()) return a->IsFolder() ? -1 : 1;
         return CompareNoCase(a->name, b->name);
@@ -109,6 +86,33 @@ int CALLBACK CompareEntries(LPARAM first, LPARAM second, LPARAM column) {
 }
 
 bool IsDotEntry(const wchar_t* name) { return wcscmp(name, L".") == 0 || wcscmp(name, L"..") == 0; }
+
+// Puts entries in the name column's order (folders first, then names as
+// CompareNoCase orders them). Each name's sort key is made once and keys
+// compare as bytes, many times cheaper than comparing the names themselves.
+void SortByName(std::vector<std::unique_ptr<FileEntry>>& entries) {
+    std::vector<std::string> keys(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (!NameSortKey(entries[i]->name, keys[i])) {
+            // Without keys, the names are compared directly.
+            std::stable_sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
+                if (a->IsFolder() != b->IsFolder()) return a->IsFolder();
+                return CompareNoCase(a->name, b->name) < 0;
+            });
+            return;
+        }
+    }
+    std::vector<size_t> order(entries.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        if (entries[a]->IsFolder() != entries[b]->IsFolder()) return entries[a]->IsFolder();
+        return keys[a] < keys[b];
+    });
+    std::vector<std::unique_ptr<FileEntry>> sorted;
+    sorted.reserve(entries.size());
+    for (size_t i : order) sorted.push_back(std::move(entries[i]));
+    entries.swap(sorted);
+}
 
 // A find record for a change notification's item; false when the name does
 // not fit the record's name field.
@@ -124,6 +128,21 @@ bool FindDataFrom(const FileChangeInfo& info, const wchar_t* name, WIN32_FIND_DA
 }
 
 }  // namespace
+
+WideString TypeNameCache::Of(const FileEntry& entry) {
+    std::wstring key = L"<folder>";
+    if (!entry.IsFolder()) {
+        const wchar_t* dot = wcsrchr(entry.name, L'.');
+        key = dot ? dot : L"";
+        if (!key.empty()) CharLowerBuffW(key.data(), static_cast<DWORD>(key.size()));
+    }
+    auto found = byKey_.find(key);
+    if (found != byKey_.end()) return WideString(found->second.c_str());
+    wchar_t name[80] = {};
+    DWORD attributes = entry.attributes ? entry.attributes : FILE_ATTRIBUTE_NORMAL;
+    if (DeviceFileTypeName(entry.FullPath(), attributes, name, 80)) byKey_.emplace(key, name);
+    return WideString(name);
+}
 
 FileListView::~FileListView() { StopWatching(); }
 
@@ -252,50 +271,73 @@ int FileListView::FindItem(const wchar_t* nameOrPath) const {
         name = InsideFolder(nameOrPath);
         if (!name || !*name) return -1;
     }
-    int count = ListView_GetItemCount(hwnd_);
-    for (int i = 0; i < count; ++i) {
-        const FileEntry* entry = EntryAt(i);
-        if (entry && EqualNoCase(entry->name, name)) return i;
+    // Names that differ only in case may both exist (on some file systems): the
+    // exact one wins.
+    int found = -1;
+    for (const auto& entry : entries_) {
+        if (!EqualNoCase(entry->name, name)) continue;
+        int index = IndexOf(entry.get());
+        if (index < 0) continue;
+        if (wcscmp(entry->name, name) == 0) return index;
+        if (found < 0) found = index;
     }
-    return -1;
+    return found;
+}
+
+int FileListView::IndexOf(const FileEntry* entry) const {
+    LVFINDINFOW find{};
+    find.flags = LVFI_PARAM;
+    find.lParam = reinterpret_cast<LPARAM>(entry);
+    return ListView_FindItem(hwnd_, -1, &find);
 }
 
 bool FileListView::TreeItemLinked() const { return tree_ && treeItem_ && treeItem_ != TVI_ROOT; }
 
-int FileListView::AddEntry(const WIN32_FIND_DATAW& found, bool reloading) {
+FileEntry* FileListView::MakeEntry(const WIN32_FIND_DATAW& found, bool reloading) {
     bool isFolder = (found.dwFileAttributes & kAttributeFolder) != 0;
-    if (!isFolder && !MatchesFilter(found.cFileName)) return -1;
-    auto* entry = new (std::nothrow) FileEntry(folder_, found);
-    if (!entry) return -1;
+    if (!isFolder && !MatchesFilter(found.cFileName)) return nullptr;
+    std::unique_ptr<FileEntry> entry(new (std::nothrow) FileEntry(folder_, found));
+    if (!entry) return nullptr;
     if (reloading && isFolder && TreeItemLinked() && !TreeItemExpandedOnce(tree_, treeItem_)) {
-        SendMessageW(tree_, FTM_INSERTCHILD, reinterpret_cast<WPARAM>(treeItem_), reinterpret_cast<LPARAM>(entry));
+        SendMessageW(tree_, FTM_INSERTCHILD, reinterpret_cast<WPARAM>(treeItem_),
+                     reinterpret_cast<LPARAM>(entry.get()));
     }
+    entries_.push_back(std::move(entry));
+    return entries_.back().get();
+}
+
+int FileListView::InsertItem(FileEntry* entry, int index) {
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = ListView_GetItemCount(hwnd_);
+    item.iItem = index;
     item.pszText = LPSTR_TEXTCALLBACKW;
     item.iImage = I_IMAGECALLBACK;
     item.lParam = reinterpret_cast<LPARAM>(entry);
-    int index = ListView_InsertItem(hwnd_, &item);
-    if (index < 0) delete entry;
-    return index;
+    int inserted = ListView_InsertItem(hwnd_, &item);
+    if (inserted < 0) DestroyEntry(entry);
+    return inserted;
+}
+
+void FileListView::DestroyEntry(const FileEntry* entry) {
+    for (auto& owned : entries_) {
+        if (owned.get() != entry) continue;
+        owned = std::move(entries_.back());
+        entries_.pop_back();
+        return;
+    }
 }
 
 void FileListView::DeleteAllItems() {
-    // The entries are destroyed here in one pass, and the control is told not
+    // The entries are destroyed here in one go, and the control is told not
     // to announce each deleted item (LVN_DELETEALLITEMS answered TRUE).
-    int count = ListView_GetItemCount(hwnd_);
-    std::vector<FileEntry*> entries;
-    entries.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) entries.push_back(EntryAt(i));
     deletingAll_ = true;
     ListView_DeleteAllItems(hwnd_);
     deletingAll_ = false;
-    for (FileEntry* entry : entries) delete entry;
+    entries_.clear();
 }
 
 void FileListView::Reload() {
-    HCURSOR cursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    WaitCursor wait;
     SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
     DeleteAllItems();
     // No folder is shown before the first FLM_SETFOLDER: nothing to list.
@@ -305,7 +347,7 @@ void FileListView::Reload() {
         HANDLE search = pattern.Append(L"*.*") ? FindFirstFileW(pattern, &found) : INVALID_HANDLE_VALUE;
         if (search != INVALID_HANDLE_VALUE) {
             do {
-                if (!IsDotEntry(found.cFileName)) AddEntry(found, true);
+                if (!IsDotEntry(found.cFileName)) MakeEntry(found, true);
             } while (FindNextFileW(search, &found));
             FindClose(search);
         }
@@ -313,16 +355,24 @@ void FileListView::Reload() {
             MarkTreeItemExpandedOnce(tree_, treeItem_);
             SendMessageW(tree_, FTM_SORTCHILDREN, reinterpret_cast<WPARAM>(treeItem_), 0);
         }
+        // Sorted before they go in: the items need no sorting in the control.
+        SortByName(entries_);
+        std::vector<FileEntry*> sorted;
+        sorted.reserve(entries_.size());
+        for (const auto& entry : entries_) sorted.push_back(entry.get());
+        int index = 0;
+        for (FileEntry* entry : sorted) {
+            if (InsertItem(entry, index) >= 0) ++index;
+        }
     }
-    SortByColumn(0);
     SizeColumns();
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     ListView_EnsureVisible(hwnd_, 0, FALSE);
-    SetCursor(cursor);
 }
 
 void FileListView::SortByColumn(int column) {
-    ListView_SortItems(hwnd_, CompareEntries, column);
+    SortOrder order{column, &typeNames_};
+    ListView_SortItems(hwnd_, CompareEntries, reinterpret_cast<LPARAM>(&order));
 }
 
 void FileListView::StopWatching() {
@@ -383,7 +433,7 @@ bool FileListView::OnGetDispInfo(WPARAM, LPARAM lParam, LRESULT& result) {
             FormatModified(*entry, text);
             break;
         case 3:
-            text = SharedTypeNames().Of(*entry);
+            text = typeNames_.Of(*entry);
             break;
         }
         CopyOut(text, item.pszText, item.cchTextMax);
@@ -395,7 +445,7 @@ bool FileListView::OnGetDispInfo(WPARAM, LPARAM lParam, LRESULT& result) {
 
 bool FileListView::OnDeleteItem(WPARAM, LPARAM lParam, LRESULT& result) {
     const auto* view = reinterpret_cast<const NMLISTVIEW*>(lParam);
-    if (!deletingAll_) delete reinterpret_cast<FileEntry*>(view->lParam);
+    if (!deletingAll_) DestroyEntry(reinterpret_cast<const FileEntry*>(view->lParam));
     result = 0;
     return true;
 }
@@ -421,16 +471,13 @@ void FileListView::SizeColumns() {
     WideString longestSize;
     WideString anyTime;
     std::map<std::wstring, bool> types;
-    int count = ListView_GetItemCount(hwnd_);
-    for (int i = 0; i < count; ++i) {
-        const FileEntry* entry = EntryAt(i);
-        if (!entry) continue;
+    for (const auto& entry : entries_) {
         widths[0] = (std::max)(widths[0], width(entry->name));
         // Digits are of one width: the longest text is the widest.
         WideString text;
         if (FormatSize(*entry, text) && text.Length() > longestSize.Length()) longestSize = text;
         if (anyTime.IsEmpty()) FormatModified(*entry, anyTime);
-        types.emplace(SharedTypeNames().Of(*entry).c_str(), true);
+        types.emplace(typeNames_.Of(*entry).c_str(), true);
     }
     widths[1] = width(longestSize);
     widths[2] = width(anyTime);
@@ -492,7 +539,8 @@ bool FileListView::ApplyCreated(const FileChangeInfo& info, const wchar_t* path)
     if (index < 0) {
         WIN32_FIND_DATAW found;
         if (!FindDataFrom(info, name, found)) return false;
-        index = AddEntry(found, false);
+        FileEntry* entry = MakeEntry(found, false);
+        index = entry ? InsertItem(entry, ListView_GetItemCount(hwnd_)) : -1;
         if (index < 0) return false;
     }
     const FileEntry* entry = EntryAt(index);

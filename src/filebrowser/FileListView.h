@@ -12,12 +12,27 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "common/WideString.h"
 #include "common/Window.h"
 #include "device/DeviceShell.h"
 #include "filebrowser/FileEntry.h"
 
 namespace brevitex {
+
+// The shell's type names by lower-case extension: the name depends only on
+// that, and sizing and sorting the type column ask for every item's.
+class TypeNameCache {
+public:
+    WideString Of(const FileEntry& entry);
+
+private:
+    std::map<std::wstring, std::wstring> byKey_;
+};
 
 // wParam 1, lParam 0: reload the folder fully.
 inline constexpr UINT FLM_REFRESH = WM_USER + 1;
@@ -89,9 +104,16 @@ private:
     // Fits every column to its caption and its contents.
     void SizeColumns();
     void StopWatching();
-    // Adds a found entry at the end (filter applies; in a reload subfolders
-    // also go to the tree); the new item's index, or -1.
-    int AddEntry(const WIN32_FIND_DATAW& found, bool reloading);
+    // Makes the entry of a found item, kept in entries_ (filter applies; in a
+    // reload subfolders also go to the tree); null when filtered out.
+    FileEntry* MakeEntry(const WIN32_FIND_DATAW& found, bool reloading);
+    // Inserts an item for an entry of entries_ at `index`; the item's index,
+    // or -1 (the entry is then destroyed).
+    int InsertItem(FileEntry* entry, int index);
+    // Destroys an entry of entries_.
+    void DestroyEntry(const FileEntry* entry);
+    // The index of an entry's item, or -1.
+    int IndexOf(const FileEntry* entry) const;
     void SortByColumn(int column);
     bool TreeItemLinked() const;
     // The change handling by event; true when handled.
@@ -112,6 +134,9 @@ private:
     HIMAGELIST largeIcons_ = nullptr;
     HIMAGELIST smallIcons_ = nullptr;
     bool deletingAll_ = false;
+    // Every entry behind an item; the items' lParams point into it.
+    std::vector<std::unique_ptr<FileEntry>> entries_;
+    TypeNameCache typeNames_;
 };
 
 }  // namespace brevitex

@@ -8,6 +8,7 @@
 
 #include "FileBrowserTestSupport.h"
 #include "device/DeviceShell.h"
+#include "support/UnixSide.h"
 
 using namespace brevitex;
 using namespace filebrowsertest;
@@ -110,6 +111,26 @@ TEST(FileListViewTest, SortsByEachColumnAndFoldersFirstOnlyByName) {
     EXPECT_EQ(controls.Names(), L"z|A.log|b.txt|c.ini");
 }
 
+// A reload sorts its entries before inserting them, by keys; clicking the name
+// column sorts the items by comparing names. Both must give one order, also
+// for names where a sort by characters and the locale's order differ.
+TEST(FileListViewTest, AReloadListsInTheOrderTheNameColumnSortsIn) {
+    testsupport::TempDir dir;
+    const wchar_t* files[] = {L"b-c.txt", L"bc.txt", L"B_a.txt", L"ba.TXT", L"10.txt", L"9.txt",
+                              L"文件二.txt", L"文件一.txt", L"Zeta", L"alpha", L"Émile.txt", L"e.txt"};
+    int year = 2020;
+    for (const wchar_t* name : files) ASSERT_TRUE(MakeFile(dir.File(name), 1, year--));
+    for (const wchar_t* name : {L"中文夹", L"Folder-2", L"folder1"}) ASSERT_TRUE(MakeFolder(dir.File(name)));
+    BrowserControls controls(false);
+    controls.ShowFolder(dir.Path());
+    std::wstring reloaded = controls.Names();
+    for (int row = 0; row < 3; ++row) EXPECT_TRUE(controls.list.EntryAt(row)->IsFolder()) << reloaded;
+    ClickHeader(controls, 2);
+    ASSERT_NE(controls.Names(), reloaded) << "by time the order differs";
+    ClickHeader(controls, 0);
+    EXPECT_EQ(controls.Names(), reloaded);
+}
+
 TEST(FileListViewTest, LookupsByNameAndPath) {
     testsupport::TempDir dir;
     ASSERT_TRUE(MakeFile(dir.File(L"Notes.txt")));
@@ -138,6 +159,30 @@ TEST(FileListViewTest, LookupsByNameAndPath) {
     int row = controls.list.FindItem(longName.c_str());
     ASSERT_GE(row, 0);
     EXPECT_EQ(std::wstring(controls.list.ItemText(row).c_str()), longName);
+}
+
+// Some file systems hold names that differ only in case side by side: a
+// lookup (and so a change notification) must reach the one named exactly.
+TEST(FileListViewTest, NamesThatDifferOnlyInCaseAreToldApart) {
+    testsupport::TempDir dir(testsupport::TempDir::kDevicePath);
+    std::string unixFolder = testsupport::UnixPath(dir.Path());
+    if (unixFolder.empty()) GTEST_SKIP() << "needs a case-sensitive file system on a Unix side";
+    std::string folder = testsupport::ShellQuote(unixFolder);
+    ASSERT_TRUE(testsupport::RunUnix("printf 1 > " + folder + "/Case.txt && printf 22 > " + folder + "/case.txt"));
+    BrowserControls controls;
+    controls.LinkAndFillTree();
+    ASSERT_NE(controls.tree.SelectPath(dir.Path().c_str()), nullptr);
+    ASSERT_EQ(ListView_GetItemCount(controls.listWindow), 2);
+    for (const wchar_t* name : {L"Case.txt", L"case.txt"}) {
+        const FileEntry* entry = controls.list.EntryAt(controls.list.FindItem(name));
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->name, name);
+    }
+    EXPECT_EQ(controls.list.EntryAt(controls.list.FindItem(L"CASE.TXT"))->name.Length(), 8) << "either, ignoring case";
+
+    ASSERT_TRUE(testsupport::RunUnix("rm " + folder + "/case.txt"));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return ListView_GetItemCount(controls.listWindow) == 1; }, 10000));
+    EXPECT_EQ(controls.Names(), L"Case.txt");
 }
 
 TEST(FileListViewTest, RenameInPlaceAndItsRefusals) {
