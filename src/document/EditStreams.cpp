@@ -132,9 +132,7 @@ int PieceEnd(const wchar_t* text, int length, int from, int piece) {
     return to;
 }
 
-}  // namespace
-
-bool PutControlText(HWND edit, WNDPROC proc, const WideString& text, StreamProgress* progress) {
+bool PutPieces(HWND edit, WNDPROC proc, const WideString& text, StreamProgress* progress) {
     const int length = text.Length();
     const wchar_t* units = text.c_str();
     int piece = length / kPieces > kMinPiece ? length / kPieces : kMinPiece;
@@ -163,6 +161,21 @@ bool PutControlText(HWND edit, WNDPROC proc, const WideString& text, StreamProgr
     } while (from < length);
     CallWindowProcW(proc, edit, EM_SETEVENTMASK, 0, events);
     return HoldsWhole(edit, proc, length);
+}
+
+}  // namespace
+
+bool PutControlText(HWND edit, WNDPROC proc, const WideString& text, StreamProgress* progress) {
+    // A shown control repaints itself after every piece, each time through
+    // the view's own handling; it paints once, when the whole text is in.
+    bool shown = (GetWindowLongW(edit, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown) CallWindowProcW(proc, edit, WM_SETREDRAW, FALSE, 0);
+    bool whole = PutPieces(edit, proc, text, progress);
+    if (shown) {
+        CallWindowProcW(proc, edit, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(edit, nullptr, TRUE);
+    }
+    return whole;
 }
 
 bool StreamControlIn(HWND edit, const WideString& text) {

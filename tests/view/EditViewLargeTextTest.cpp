@@ -46,11 +46,20 @@ class WatchedView : public EditView {
 public:
     std::vector<BarSighting> sightings;
     int blocks = 0;
+    int paintsWhileFilling = 0;
+
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        if (message == WM_PAINT && filling_) ++paintsWhileFilling;
+        return EditView::OnMessage(message, wParam, lParam, result);
+    }
 
 protected:
     bool FillControl(const WideString& text, StreamProgress* progress) override {
         Spy spy(*this, progress);
-        return EditView::FillControl(text, &spy);
+        filling_ = true;
+        bool whole = EditView::FillControl(text, &spy);
+        filling_ = false;
+        return whole;
     }
 
 private:
@@ -73,6 +82,8 @@ private:
         WatchedView& view_;
         StreamProgress* inner_;
     };
+
+    bool filling_ = false;
 };
 
 // The parent's children of the view's class: the view and the controls it replaced.
@@ -320,6 +331,21 @@ TEST_F(EditViewLargeTextTest, ASlowLoadShowsProgressOverTheViewUntilItEnds) {
     EXPECT_EQ(FindWindowExW(parent.Handle(), nullptr, PROGRESS_CLASSW, nullptr), nullptr) << "the bar stays";
     std::string text = LongText("slow", kLongLines * 3);
     EXPECT_EQ(StreamedText(view.Handle()), std::wstring(text.begin(), text.end()));
+}
+
+TEST_F(EditViewLargeTextTest, AShownViewPaintsOnlyOnceItsTextIsIn) {
+    ShowWindow(parent.Handle(), SW_SHOWNOACTIVATE);
+    UpdateWindow(parent.Handle());
+    std::string text = LongText("shown", kLongLines * 3);
+    std::wstring path = Write(L"shown.txt", text);
+    ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+    EXPECT_GT(view.blocks, 1);
+    EXPECT_EQ(view.paintsWhileFilling, 0);
+    EXPECT_TRUE(Shown(view.Handle()));
+    // Painted by the time the thread is free, with the text's first line in view.
+    EXPECT_TRUE(testsupport::PumpUntil([this] { return !GetUpdateRect(view.Handle(), nullptr, FALSE); }));
+    EXPECT_EQ(Send(EM_GETFIRSTVISIBLELINE), 0);
+    ShowWindow(parent.Handle(), SW_HIDE);
 }
 
 TEST_F(EditViewLargeTextTest, AQuickLoadShowsNoProgress) {
