@@ -28,7 +28,7 @@ inline double MegabytesPerSecond(size_t bytes, double seconds) {
 }
 
 // The folder group's other process: makes count files in folder, one after
-// another, each holding the performance counter at its creation. 0 on success.
+// another, each holding the system time just before its creation. 0 on success.
 int MakeFilesForAnotherProcess(const wchar_t* folder, int count);
 // A generated text file: lines of about 70 characters of fixed pseudo-random
 // text, ASCII letters or Chinese characters in UTF-8, with the given break.

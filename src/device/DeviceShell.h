@@ -316,8 +316,11 @@ int DeviceChangeNotifyOutstanding();
 // system, never destroyed by the caller.
 HIMAGELIST DeviceSystemImageList(bool large);
 
-// The small system icon index of a file or folder; 0 when unknown.
-int DeviceFileIconIndex(const wchar_t* path);
+// The small system icon index of a file or folder; 0 when unknown. With
+// attributes other than INVALID_FILE_ATTRIBUTES the icon follows from them and
+// the path's extension alone, without touching the file: the icon of its kind,
+// not one taken from the file itself (a program's own, say).
+int DeviceFileIconIndex(const wchar_t* path, DWORD attributes = INVALID_FILE_ATTRIBUTES);
 
 // The shell's type name of a file or folder ("文本文档"), cut to the buffer;
 // false (buffer empty) when there is none. With attributes other than

@@ -30,12 +30,16 @@ HIMAGELIST DeviceSystemImageList(bool large) {
     return reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(L"", 0, &info, sizeof(info), flags));
 }
 
-int DeviceFileIconIndex(const wchar_t* path) {
+int DeviceFileIconIndex(const wchar_t* path, DWORD attributes) {
     if (!path || !*path) return 0;
     SHFILEINFOW info{};
-    if (!SHGetFileInfoW(ShellPath(path).c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) {
-        return 0;
+    UINT flags = SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        attributes = 0;
+    } else {
+        flags |= SHGFI_USEFILEATTRIBUTES;
     }
+    if (!SHGetFileInfoW(ShellPath(path).c_str(), attributes, &info, sizeof(info), flags)) return 0;
     return info.iIcon;
 }
 

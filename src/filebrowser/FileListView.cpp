@@ -38,7 +38,7 @@ constexpr int kHeaderPadding = 16;
 // Sort order of LVM_SORTITEMS: the column and where type names come from.
 struct SortOrder {
     int column;
-    TypeNameCache* typeNames;
+    ShellInfoCache* shellInfo;
 };
 
 void CopyOut(const wchar_t* text, wchar_t* buffer, int capacity) {
@@ -78,11 +78,28 @@ int CALLBACK CompareEntries(LPARAM first, LPARAM second, LPARAM orderParam) {
     case 2:
         return CompareFileTimes(a->modified, b->modified);
     case 3:
-        return CompareNoCase(order->typeNames->Of(*a), order->typeNames->Of(*b));
+        return CompareNoCase(order->shellInfo->TypeName(*a), order->shellInfo->TypeName(*b));
     default:
         if (a->IsFolder() != b->IsFolder()) return a->IsFolder() ? -1 : 1;
         return CompareNoCase(a->name, b->name);
     }
+}
+
+// "<folder>" for folders, else the lower-case extension with its dot ("" without one).
+std::wstring ExtensionKey(const FileEntry& entry) {
+    if (entry.IsFolder()) return L"<folder>";
+    const wchar_t* dot = wcsrchr(entry.name, L'.');
+    std::wstring key = dot ? dot : L"";
+    if (!key.empty()) CharLowerBuffW(key.data(), static_cast<DWORD>(key.size()));
+    return key;
+}
+
+// Kinds of file the shell draws with an icon taken from the file itself.
+bool IconComesFromFile(const std::wstring& extension) {
+    for (const wchar_t* own : {L".exe", L".ico", L".cur", L".ani", L".lnk", L".url", L".scr", L".cpl"}) {
+        if (extension == own) return true;
+    }
+    return false;
 }
 
 bool IsDotEntry(const wchar_t* name) { return wcscmp(name, L".") == 0 || wcscmp(name, L"..") == 0; }
@@ -129,19 +146,27 @@ bool FindDataFrom(const FileChangeInfo& info, const wchar_t* name, WIN32_FIND_DA
 
 }  // namespace
 
-WideString TypeNameCache::Of(const FileEntry& entry) {
-    std::wstring key = L"<folder>";
-    if (!entry.IsFolder()) {
-        const wchar_t* dot = wcsrchr(entry.name, L'.');
-        key = dot ? dot : L"";
-        if (!key.empty()) CharLowerBuffW(key.data(), static_cast<DWORD>(key.size()));
-    }
-    auto found = byKey_.find(key);
-    if (found != byKey_.end()) return WideString(found->second.c_str());
+WideString ShellInfoCache::TypeName(const FileEntry& entry) {
+    std::wstring key = ExtensionKey(entry);
+    auto found = typeNames_.find(key);
+    if (found != typeNames_.end()) return WideString(found->second.c_str());
     wchar_t name[80] = {};
     DWORD attributes = entry.attributes ? entry.attributes : FILE_ATTRIBUTE_NORMAL;
-    if (DeviceFileTypeName(entry.FullPath(), attributes, name, 80)) byKey_.emplace(key, name);
+    if (DeviceFileTypeName(entry.FullPath(), attributes, name, 80)) typeNames_.emplace(key, name);
     return WideString(name);
+}
+
+int ShellInfoCache::IconIndex(const FileEntry& entry) {
+    if (entry.IsFolder()) return DeviceFileIconIndex(entry.FullPath());
+    std::wstring key = ExtensionKey(entry);
+    if (IconComesFromFile(key)) return DeviceFileIconIndex(entry.FullPath());
+    auto found = icons_.find(key);
+    if (found != icons_.end()) return found->second;
+    // The icon of the kind: what the shell gives for the extension alone.
+    DWORD attributes = entry.attributes ? entry.attributes : FILE_ATTRIBUTE_NORMAL;
+    int index = DeviceFileIconIndex(entry.FullPath(), attributes);
+    icons_.emplace(key, index);
+    return index;
 }
 
 FileListView::~FileListView() { StopWatching(); }
@@ -371,7 +396,7 @@ void FileListView::Reload() {
 }
 
 void FileListView::SortByColumn(int column) {
-    SortOrder order{column, &typeNames_};
+    SortOrder order{column, &shellInfo_};
     ListView_SortItems(hwnd_, CompareEntries, reinterpret_cast<LPARAM>(&order));
 }
 
@@ -419,7 +444,7 @@ bool FileListView::OnGetDispInfo(WPARAM, LPARAM lParam, LRESULT& result) {
     LVITEMW& item = info->item;
     const FileEntry* entry = item.lParam ? reinterpret_cast<const FileEntry*>(item.lParam) : EntryAt(item.iItem);
     if (!entry) return false;
-    if (item.mask & LVIF_IMAGE) item.iImage = DeviceFileIconIndex(entry->FullPath());
+    if (item.mask & LVIF_IMAGE) item.iImage = shellInfo_.IconIndex(*entry);
     if (item.mask & LVIF_TEXT) {
         WideString text;
         switch (item.iSubItem) {
@@ -433,7 +458,7 @@ bool FileListView::OnGetDispInfo(WPARAM, LPARAM lParam, LRESULT& result) {
             FormatModified(*entry, text);
             break;
         case 3:
-            text = typeNames_.Of(*entry);
+            text = shellInfo_.TypeName(*entry);
             break;
         }
         CopyOut(text, item.pszText, item.cchTextMax);
@@ -477,7 +502,7 @@ void FileListView::SizeColumns() {
         WideString text;
         if (FormatSize(*entry, text) && text.Length() > longestSize.Length()) longestSize = text;
         if (anyTime.IsEmpty()) FormatModified(*entry, anyTime);
-        types.emplace(typeNames_.Of(*entry).c_str(), true);
+        types.emplace(shellInfo_.TypeName(*entry).c_str(), true);
     }
     widths[1] = width(longestSize);
     widths[2] = width(anyTime);

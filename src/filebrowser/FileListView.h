@@ -24,14 +24,18 @@
 
 namespace brevitex {
 
-// The shell's type names by lower-case extension: the name depends only on
-// that, and sizing and sorting the type column ask for every item's.
-class TypeNameCache {
+// What the shell says about entries, kept by lower-case extension: each
+// shell query costs milliseconds, and sizing and sorting the type column ask
+// for every item's type. Files whose icon comes from the file itself
+// (programs, icons, shortcuts) and folders are asked about one by one.
+class ShellInfoCache {
 public:
-    WideString Of(const FileEntry& entry);
+    WideString TypeName(const FileEntry& entry);
+    int IconIndex(const FileEntry& entry);
 
 private:
-    std::map<std::wstring, std::wstring> byKey_;
+    std::map<std::wstring, std::wstring> typeNames_;
+    std::map<std::wstring, int> icons_;
 };
 
 // wParam 1, lParam 0: reload the folder fully.
@@ -136,7 +140,7 @@ private:
     bool deletingAll_ = false;
     // Every entry behind an item; the items' lParams point into it.
     std::vector<std::unique_ptr<FileEntry>> entries_;
-    TypeNameCache typeNames_;
+    ShellInfoCache shellInfo_;
 };
 
 }  // namespace brevitex

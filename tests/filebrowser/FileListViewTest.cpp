@@ -89,6 +89,32 @@ TEST(FileListViewTest, SizeTimeAndTypeColumns) {
               ListView_GetStringWidth(controls.listWindow, L"2024-03-05 07:09"));
 }
 
+// Icons are asked for once per extension, except for folders and kinds whose
+// icon the shell takes from the file itself: every row must still show the
+// icon the shell gives for its own path (where the shell knows programs'
+// icons, the two .exe rows differ).
+TEST(FileListViewTest, EachRowShowsTheShellIconOfItsFile) {
+    testsupport::TempDir dir;
+    wchar_t program[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
+    ASSERT_TRUE(CopyFileW(program, dir.File(L"a.exe").c_str(), FALSE)) << "a program with its own icon";
+    ASSERT_TRUE(MakeFile(dir.File(L"b.exe"), 10)) << "no program at all";
+    for (const wchar_t* name : {L"a.txt", L"b.TXT", L"c.log", L"noext"}) ASSERT_TRUE(MakeFile(dir.File(name)));
+    ASSERT_TRUE(MakeFolder(dir.File(L"folder")));
+    BrowserControls controls(false);
+    controls.ShowFolder(dir.Path());
+    int rows = ListView_GetItemCount(controls.listWindow);
+    ASSERT_EQ(rows, 7);
+    for (int row = 0; row < rows; ++row) {
+        LVITEMW item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        ASSERT_TRUE(ListView_GetItem(controls.listWindow, &item));
+        WideString path = controls.list.FullPathOf(row);
+        EXPECT_EQ(item.iImage, DeviceFileIconIndex(path)) << path.c_str();
+    }
+}
+
 TEST(FileListViewTest, SortsByEachColumnAndFoldersFirstOnlyByName) {
     testsupport::TempDir dir;
     ASSERT_TRUE(MakeFile(dir.File(L"b.txt"), 3000, 2020, 1, 1));
