@@ -174,3 +174,38 @@ TEST(DeviceDialogsTest, SoftKeysWorkInsideAModalDialogLoop) {
     };
     EXPECT_EQ(DeviceDialogBoxParam(nullptr, MAKEINTRESOURCEW(kFindTemplate), nullptr, proc, 0), 55);
 }
+
+TEST(DeviceDialogsTest, CaptionOkAndMenuBarsShareTheDialogInAnyOrder) {
+    DialogLog log;
+    HWND dialog = CreateLogged(kGoToTemplate, &log);
+    ASSERT_NE(dialog, nullptr);
+    ShowWindow(dialog, SW_SHOWNOACTIVATE);
+    auto okHit = [&] {
+        RECT ok{};
+        if (!DeviceCaptionOkRect(dialog, &ok)) return LRESULT{-1};
+        return SendMessageW(dialog, WM_NCHITTEST, 0, MAKELPARAM((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2));
+    };
+    ASSERT_EQ(okHit(), kCaptionOkHitTest);
+
+    // A second bar replaces the first; both follow the dialog over its caption OK.
+    MenuBarInfo info{sizeof(MenuBarInfo), dialog, 0, 59139, GetModuleHandleW(nullptr), 0, 0, nullptr, 0};
+    ASSERT_TRUE(DeviceCreateMenuBar(&info));
+    HWND first = info.menuBar;
+    ASSERT_TRUE(DeviceCreateMenuBar(&info));
+    HWND second = info.menuBar;
+    EXPECT_FALSE(IsWindow(first));
+    ShowWindow(dialog, SW_HIDE);
+    EXPECT_FALSE(IsWindowVisible(second));
+    ShowWindow(dialog, SW_SHOWNOACTIVATE);
+    EXPECT_TRUE(IsWindowVisible(second));
+    EXPECT_EQ(okHit(), kCaptionOkHitTest);
+
+    // The bar goes first; the caption OK, chained under it, keeps working.
+    DestroyWindow(second);
+    ASSERT_EQ(okHit(), kCaptionOkHitTest);
+    RECT ok{};
+    ASSERT_TRUE(DeviceCaptionOkRect(dialog, &ok));
+    SendMessageW(dialog, WM_NCLBUTTONDOWN, kCaptionOkHitTest, MAKELPARAM(ok.left + 1, ok.top + 1));
+    EXPECT_EQ(log.commands, std::vector<UINT>{IDOK});
+    DestroyWindow(dialog);
+}
