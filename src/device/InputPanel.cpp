@@ -227,6 +227,11 @@ HWND PanelWindow() {
 bool DeviceSipPreference(HWND window, int state) {
     if (state != kSipRaise && state != kSipLower) return false;
     bool show = state == kSipRaise;
+    {
+        // Already as asked: the panel (a thread and a window) need not exist yet.
+        std::lock_guard<std::mutex> guard(g_lock);
+        if (g_shown == show) return true;
+    }
     HWND panel = PanelWindow();
     {
         std::lock_guard<std::mutex> guard(g_lock);
