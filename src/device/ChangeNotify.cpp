@@ -5,6 +5,7 @@
 // block until its receiver frees it, so deregistering or a window that dies
 // with notifications in its queue loses no memory.
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <new>
 #include <set>
@@ -29,6 +30,7 @@ struct brevitex::ChangeWatchRecord {
     // so no change made after that is missed.
     OVERLAPPED overlapped{};
     std::vector<DWORD> buffer;
+    DWORD bufferBytes = 0;
 
     // Watcher thread only: the lower-case names of the known subfolders (a
     // deletion's kind is known from them) and a rename's old name waiting
@@ -55,6 +57,8 @@ std::set<ChangeWatchRecord*>* g_watches = nullptr;      // under g_lock
 std::unordered_set<NotifyBlock*>* g_blocks = nullptr;   // under g_lock
 
 constexpr DWORD kBufferBytes = 64 * 1024;
+// Set by tests: the buffer size of new registrations (0: kBufferBytes).
+std::atomic<DWORD> g_bufferBytes{0};
 // How often an idle watcher checks that its window still exists.
 constexpr DWORD kWindowCheckMs = 500;
 // How long a rename's old name waits for its new name before it counts as a
@@ -136,7 +140,7 @@ private:
 
 bool IssueRead(ChangeWatchRecord* watch) {
     ResetEvent(watch->overlapped.hEvent);
-    return ReadDirectoryChangesW(watch->directory, watch->buffer.data(), kBufferBytes, watch->recursive, kReadFilter,
+    return ReadDirectoryChangesW(watch->directory, watch->buffer.data(), watch->bufferBytes, watch->recursive, kReadFilter,
                                  nullptr, &watch->overlapped, nullptr) != FALSE;
 }
 
@@ -172,10 +176,12 @@ DWORD Watcher::Run() {
         }
         if (wait != WAIT_OBJECT_0 + 1) break;
         DWORD bytes = 0;
-        if (GetOverlappedResult(watch_->directory, &overlapped, &bytes, FALSE) && bytes > 0) {
+        bool done = GetOverlappedResult(watch_->directory, &overlapped, &bytes, FALSE) != FALSE;
+        // Read at once: a successful call need not clear an older error.
+        DWORD error = done ? ERROR_SUCCESS : GetLastError();
+        if (done && bytes > 0) {
             Translate(bytes);
-        } else if (bytes == 0 && (GetLastError() == ERROR_NOTIFY_ENUM_DIR || GetLastError() == ERROR_SUCCESS ||
-                                  GetLastError() == ERROR_MORE_DATA)) {
+        } else if (done || error == ERROR_NOTIFY_ENUM_DIR || error == ERROR_MORE_DATA) {
             // The changes did not fit the buffer: the folder is read again.
             FlushPendingRename();
             PostFolderUpdated(kChangeUpdateFolder);
@@ -361,7 +367,10 @@ ChangeWatch DeviceChangeNotifyRegister(HWND window, const wchar_t* folder, LONG 
     if (watch->directory == INVALID_HANDLE_VALUE) return nullptr;
     watch->stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     watch->overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    watch->buffer.assign(kBufferBytes / sizeof(DWORD), 0);
+    DWORD bufferBytes = g_bufferBytes.load();
+    if (bufferBytes == 0) bufferBytes = kBufferBytes;
+    watch->buffer.assign((bufferBytes + sizeof(DWORD) - 1) / sizeof(DWORD), 0);
+    watch->bufferBytes = static_cast<DWORD>(watch->buffer.size() * sizeof(DWORD));
     if (!watch->stopEvent || !watch->overlapped.hEvent || !IssueRead(watch.get())) {
         CloseWatchHandles(watch.get());
         return nullptr;
@@ -432,6 +441,8 @@ void DeviceChangeNotifyFree(FileChangeNotify* notify) {
     }
     delete block;
 }
+
+void SetChangeNotifyBufferBytes(DWORD bytes) { g_bufferBytes.store(bytes); }
 
 int DeviceChangeNotifyOutstanding() {
     LockGuard lock;

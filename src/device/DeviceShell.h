@@ -310,6 +310,11 @@ void DeviceChangeNotifyFree(FileChangeNotify* notify);
 // Notifications posted and not yet freed, in the whole process (tests).
 int DeviceChangeNotifyOutstanding();
 
+// The size in bytes of the change buffer of registrations made from now on
+// (rounded up to whole DWORDs); 0 restores the default of 64 KiB. Tests make
+// it small so that changes overflow it.
+void SetChangeNotifyBufferBytes(DWORD bytes);
+
 // ---- System icons and file types --------------------------------------------
 
 // The platform's shared system icon list (small or large icons); owned by the

@@ -189,3 +189,21 @@ TEST(ChangeNotifyTest, WindowDestroyedWithQueuedNotificationsLeaksNothing) {
     EXPECT_TRUE(PumpUntil([&] { return DeviceChangeNotifyOutstanding() == before; }, 10000));
     EXPECT_TRUE(DeviceChangeNotifyDeregister(watch));
 }
+
+// Changes that do not fit the watcher's buffer cannot be described one by
+// one: the folder is reported as updated, and the watch goes on.
+TEST(ChangeNotifyTest, AnOverflowedBufferReportsTheFolderAndWatchingGoesOn) {
+    TempDir dir;
+    ChangeSink sink;
+    SetChangeNotifyBufferBytes(16);
+    ChangeWatch watch = DeviceChangeNotifyRegister(sink.Handle(), dir.Path().c_str(), 0x2B01F, false);
+    SetChangeNotifyBufferBytes(0);
+    ASSERT_NE(watch, nullptr);
+    ASSERT_TRUE(Touch(dir.File(L"a name longer than sixteen bytes.txt")));
+    ASSERT_NE(sink.WaitFor(kChangeUpdateFolder, dir.Path()), nullptr);
+    sink.changes.clear();
+    ASSERT_TRUE(Touch(dir.File(L"a second name, longer still.txt")));
+    EXPECT_NE(sink.WaitFor(kChangeUpdateFolder, dir.Path()), nullptr) << "still watching after the overflow";
+    for (const Change& change : sink.changes) EXPECT_EQ(change.event, kChangeUpdateFolder);
+    EXPECT_TRUE(DeviceChangeNotifyDeregister(watch));
+}

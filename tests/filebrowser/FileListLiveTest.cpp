@@ -144,3 +144,16 @@ TEST_F(FileListLiveTest, NotificationsThatCannotBeAppliedEndInAReload) {
     }
     EXPECT_EQ(controls.list.FindItem(longName.c_str()), -1);
 }
+
+TEST_F(FileListLiveTest, AChangeTheWatcherCannotDescribeEndsInAReload) {
+    // A watcher buffer too small for any change record: each change overflows it.
+    SetChangeNotifyBufferBytes(16);
+    SendMessageW(controls.listWindow, FLM_SETFOLDER, reinterpret_cast<WPARAM>(folderItem),
+                 reinterpret_cast<LPARAM>(dir.Path().c_str()));
+    SetChangeNotifyBufferBytes(0);
+    ASSERT_TRUE(controls.list.IsWatching());
+    MarkKeptEntry();
+    ASSERT_TRUE(MakeFile(dir.File(L"made while overflowing.txt")));
+    ASSERT_TRUE(PumpUntil([&] { return Listed(L"made while overflowing.txt"); }, kWaitMs));
+    EXPECT_TRUE(Reloaded());
+}
