@@ -34,6 +34,8 @@ constexpr int kColumnCount = 4;
 constexpr int kCellPadding = 12;
 constexpr int kIconGap = 4;
 constexpr int kHeaderPadding = 16;
+// The longest a burst of change notifications is applied at one go.
+constexpr DWORD kBurstMs = 100;
 
 // Sort order of LVM_SORTITEMS: the column and where type names come from.
 struct SortOrder {
@@ -407,6 +409,7 @@ void FileListView::StopWatching() {
 }
 
 bool FileListView::OnRefresh(WPARAM, LPARAM, LRESULT& result) {
+    refreshPosted_ = false;
     Reload();
     result = 0;
     return true;
@@ -588,6 +591,35 @@ bool FileListView::OnFileChange(WPARAM, LPARAM lParam, LRESULT& result) {
     result = 0;
     auto* notify = reinterpret_cast<FileChangeNotify*>(lParam);
     if (!notify) return true;
+    MSG next;
+    if (applyingBurst_ || !PeekMessageW(&next, hwnd_, WM_FILECHANGEINFO, WM_FILECHANGEINFO, PM_NOREMOVE)) {
+        ApplyChange(notify);
+        return true;
+    }
+    // A burst of changes: those waiting are applied together with redrawing
+    // off, so the control repaints and sets its scroll bars once, not after
+    // every item. Bounded in time, so painting and input get their turn.
+    applyingBurst_ = true;
+    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    ApplyChange(notify);
+    DWORD start = GetTickCount();
+    while (watch_ && GetTickCount() - start < kBurstMs &&
+           PeekMessageW(&next, hwnd_, WM_FILECHANGEINFO, WM_FILECHANGEINFO, PM_REMOVE)) {
+        if (next.lParam) ApplyChange(reinterpret_cast<FileChangeNotify*>(next.lParam));
+    }
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    applyingBurst_ = false;
+    return true;
+}
+
+void FileListView::PostRefresh() {
+    // One reload covers every change before it: a burst that cannot be
+    // applied item by item reloads once, not once per change.
+    if (refreshPosted_) return;
+    refreshPosted_ = PostMessageW(hwnd_, FLM_REFRESH, 1, 0) != FALSE;
+}
+
+void FileListView::ApplyChange(FileChangeNotify* notify) {
     // Copied and released first: handling may switch folders, which ends the
     // registration and releases what it still holds.
     FileChangeInfo info = notify->info;
@@ -615,7 +647,7 @@ bool FileListView::OnFileChange(WPARAM, LPARAM lParam, LRESULT& result) {
             handled = true;
             break;
         case kChangeUpdateFolder:
-            if (EqualNoCase(item1, folder_)) PostMessageW(hwnd_, FLM_REFRESH, 1, 0);
+            if (EqualNoCase(item1, folder_)) PostRefresh();
             handled = true;
             break;
         case kChangeUpdateItem:
@@ -627,8 +659,7 @@ bool FileListView::OnFileChange(WPARAM, LPARAM lParam, LRESULT& result) {
             break;
         }
     }
-    if (!handled) PostMessageW(hwnd_, FLM_REFRESH, 1, 0);
-    return true;
+    if (!handled) PostRefresh();
 }
 
 void FileListView::RefreshItem(const FileChangeInfo& info, const wchar_t* path) {

@@ -120,6 +120,11 @@ private:
     int IndexOf(const FileEntry* entry) const;
     void SortByColumn(int column);
     bool TreeItemLinked() const;
+    // Applies one change notification and frees it; what cannot be applied
+    // item by item ends in a reload.
+    void ApplyChange(FileChangeNotify* notify);
+    // Posts FLM_REFRESH unless one is waiting already.
+    void PostRefresh();
     // The change handling by event; true when handled.
     bool ApplyCreated(const FileChangeInfo& info, const wchar_t* path);
     void ApplyRemoved(const wchar_t* path);
@@ -138,6 +143,8 @@ private:
     HIMAGELIST largeIcons_ = nullptr;
     HIMAGELIST smallIcons_ = nullptr;
     bool deletingAll_ = false;
+    bool applyingBurst_ = false;
+    bool refreshPosted_ = false;
     // Every entry behind an item; the items' lParams point into it.
     std::vector<std::unique_ptr<FileEntry>> entries_;
     ShellInfoCache shellInfo_;

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "FileBrowserTestSupport.h"
 #include "device/DeviceShell.h"
@@ -156,4 +157,41 @@ TEST_F(FileListLiveTest, AChangeTheWatcherCannotDescribeEndsInAReload) {
     ASSERT_TRUE(MakeFile(dir.File(L"made while overflowing.txt")));
     ASSERT_TRUE(PumpUntil([&] { return Listed(L"made while overflowing.txt"); }, kWaitMs));
     EXPECT_TRUE(Reloaded());
+}
+
+TEST_F(FileListLiveTest, ABurstOfChangesReloadsOnceAndLeavesTheListRedrawing) {
+    // Five changes that cannot be applied item by item, waiting together.
+    std::vector<FileChangeNotify> notifies(5);
+    for (FileChangeNotify& notify : notifies) {
+        notify.info.size = sizeof(FileChangeInfo);
+        notify.info.event = kChangeCreate;
+        notify.info.item1 = L"x";
+        PostMessageW(controls.listWindow, WM_FILECHANGEINFO, 0, reinterpret_cast<LPARAM>(&notify));
+    }
+    MSG msg;
+    while (PeekMessageW(&msg, controls.listWindow, WM_FILECHANGEINFO, WM_FILECHANGEINFO, PM_REMOVE)) {
+        DispatchMessageW(&msg);
+    }
+    int refreshes = 0;
+    while (PeekMessageW(&msg, controls.listWindow, FLM_REFRESH, FLM_REFRESH, PM_REMOVE)) ++refreshes;
+    EXPECT_EQ(refreshes, 1) << "one reload covers them all";
+    SendMessageW(controls.listWindow, FLM_REFRESH, 1, 0);
+    MarkKeptEntry();
+
+    // Files made at once, applied item by item as a burst.
+    for (int i = 0; i < 40; ++i) ASSERT_TRUE(MakeFile(dir.File(L"burst " + std::to_wstring(i) + L".txt")));
+    ASSERT_TRUE(PumpUntil([&] { return ListView_GetItemCount(controls.listWindow) == 43; }, kWaitMs));
+    EXPECT_FALSE(Reloaded());
+    // Redrawing is on again: a row asked to update is invalidated.
+    UpdateWindow(controls.listWindow);
+    ListView_Update(controls.listWindow, 0);
+    EXPECT_TRUE(GetUpdateRect(controls.listWindow, nullptr, FALSE));
+    // Later changes are still applied, and a reload is asked for again when needed.
+    ASSERT_TRUE(MakeFile(dir.File(L"after the burst.txt")));
+    ASSERT_TRUE(PumpUntil([&] { return Listed(L"after the burst.txt"); }, kWaitMs));
+    FileChangeNotify unknown{};
+    unknown.info.size = sizeof(FileChangeInfo);
+    unknown.info.event = kChangeCreate;
+    PostMessageW(controls.listWindow, WM_FILECHANGEINFO, 0, reinterpret_cast<LPARAM>(&unknown));
+    EXPECT_TRUE(PumpUntil([&] { return Reloaded(); }, kWaitMs));
 }
