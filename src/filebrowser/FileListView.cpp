@@ -34,8 +34,10 @@ constexpr int kColumnCount = 4;
 constexpr int kCellPadding = 12;
 constexpr int kIconGap = 4;
 constexpr int kHeaderPadding = 16;
-// The longest a burst of change notifications is applied at one go.
-constexpr DWORD kBurstMs = 100;
+// Change notifications applied at one go at most, and from how many on with
+// redrawing off (turning it back on costs about as much as a few items).
+constexpr size_t kBurstBatch = 256;
+constexpr size_t kQuietBatch = 4;
 
 // Sort order of LVM_SORTITEMS: the column and where type names come from.
 struct SortOrder {
@@ -591,24 +593,25 @@ bool FileListView::OnFileChange(WPARAM, LPARAM lParam, LRESULT& result) {
     result = 0;
     auto* notify = reinterpret_cast<FileChangeNotify*>(lParam);
     if (!notify) return true;
+    // Changes that arrived together (a burst) are taken out of the queue in
+    // batches; a batch of several is applied with redrawing off, so the
+    // control repaints and sets its scroll bars once, not after every item.
+    std::vector<FileChangeNotify*> batch{notify};
     MSG next;
-    if (applyingBurst_ || !PeekMessageW(&next, hwnd_, WM_FILECHANGEINFO, WM_FILECHANGEINFO, PM_NOREMOVE)) {
-        ApplyChange(notify);
-        return true;
-    }
-    // A burst of changes: those waiting are applied together with redrawing
-    // off, so the control repaints and sets its scroll bars once, not after
-    // every item. Bounded in time, so painting and input get their turn.
-    applyingBurst_ = true;
-    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
-    ApplyChange(notify);
-    DWORD start = GetTickCount();
-    while (watch_ && GetTickCount() - start < kBurstMs &&
+    while (batch.size() < kBurstBatch &&
            PeekMessageW(&next, hwnd_, WM_FILECHANGEINFO, WM_FILECHANGEINFO, PM_REMOVE)) {
-        if (next.lParam) ApplyChange(reinterpret_cast<FileChangeNotify*>(next.lParam));
+        if (next.lParam) batch.push_back(reinterpret_cast<FileChangeNotify*>(next.lParam));
     }
-    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
-    applyingBurst_ = false;
+    bool quiet = batch.size() >= kQuietBatch;
+    if (quiet) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    ChangeWatch watch = watch_;
+    for (FileChangeNotify* change : batch) {
+        // Switching folders meanwhile ended the registration, which released
+        // the rest of the batch.
+        if (watch_ != watch) break;
+        ApplyChange(change);
+    }
+    if (quiet) SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     return true;
 }
 

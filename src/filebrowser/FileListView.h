@@ -143,7 +143,6 @@ private:
     HIMAGELIST largeIcons_ = nullptr;
     HIMAGELIST smallIcons_ = nullptr;
     bool deletingAll_ = false;
-    bool applyingBurst_ = false;
     bool refreshPosted_ = false;
     // Every entry behind an item; the items' lParams point into it.
     std::vector<std::unique_ptr<FileEntry>> entries_;
