@@ -18,6 +18,7 @@
 #include "resources/resource.h"
 #include "common/Module.h"
 #include "common/Handles.h"
+#include "common/ParkedWindows.h"
 
 namespace brevitex {
 
@@ -297,6 +298,10 @@ bool EditView::HoldsLongText() const { return GetWindowTextLengthW(hwnd_) > kEmp
 void EditView::RetireControl(HWND old) {
     // Nothing it does on its way out reaches the frame.
     SendMessageW(old, EM_SETEVENTMASK, 0, 0);
+    if (GetWindowTextLengthW(old) <= kEmptyInPlaceLimit) {
+        DestroyWindow(old);
+        return;
+    }
     ShowWindow(old, SW_HIDE);
     retired_ = old;
     PostMessageW(hwnd_, kDestroyRetired, 0, 0);
@@ -308,14 +313,27 @@ void EditView::DestroyRetired() {
     if (old && IsWindow(old)) DestroyWindow(old);
 }
 
-bool EditView::RecreateControl() {
+void EditView::ParkLongText() {
+    if (retired_) ParkWindow(retired_);
+    retired_ = nullptr;
+    if (!hwnd_ || !HoldsLongText()) return;
+    HWND control = hwnd_;
+    Send(EM_SETEVENTMASK, 0, 0);
+    Detach(g_richEditProc);
+    ParkWindow(control);
+}
+
+DWORD EditView::ViewStyle(bool wrap) const {
+    // The live style may have lost a hidden scroll bar's bit: the view's style
+    // for the word wrap is taken whole, and only read-only carries over.
+    DWORD live = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
+    return (wrap ? kEditViewWrapStyle : kEditViewNoWrapStyle) | (live & ES_READONLY);
+}
+
+bool EditView::RecreateControl(DWORD style) {
     DestroyRetired();
     HWND old = hwnd_;
     HWND parent = GetParent(old);
-    // The live style may have lost a hidden scroll bar's bit: the new control
-    // takes the view's style for its word wrap, keeping read-only.
-    DWORD live = static_cast<DWORD>(GetWindowLongW(old, GWL_STYLE));
-    DWORD style = ((live & ES_WANTRETURN) ? kEditViewWrapStyle : kEditViewNoWrapStyle) | (live & ES_READONLY);
     DWORD exStyle = static_cast<DWORD>(GetWindowLongW(old, GWL_EXSTYLE));
     UINT id = static_cast<UINT>(GetDlgCtrlID(old));
     RECT rect;
@@ -353,7 +371,7 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     // One CR per break: the control keeps every one of them.
     if (!RewriteLineBreaks(text, LineBreak::Cr, false)) return false;
     // Should no new control be had, the text replaces the old one in place.
-    if (HoldsLongText()) RecreateControl();
+    if (HoldsLongText()) RecreateControl(ViewStyle(IsWordWrapped()));
     progress.Track(hwnd_);
     if (!FillControl(text, &progress)) {
         // The control holds only part of the file: never let that pass for the
@@ -405,7 +423,7 @@ void EditView::NewDocument() {
     stamp_ = FileStamp{};
     keyRepeatStart_ = 0;
     if (!hwnd_) return;
-    if (HoldsLongText() && RecreateControl()) {
+    if (HoldsLongText() && RecreateControl(ViewStyle(IsWordWrapped()))) {
         Send(EM_SETREADONLY, FALSE);
         return;
     }
@@ -424,33 +442,21 @@ void EditView::NewDocument() {
 
 HWND EditView::SetWordWrap(bool on) {
     if (!hwnd_) return nullptr;
-    DestroyRetired();
     bool modified = Send(EM_GETMODIFY) != 0;
-    HWND parent = GetParent(hwnd_);
-    DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
-    DWORD exStyle = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE));
-    UINT id = static_cast<UINT>(GetDlgCtrlID(hwnd_));
-    RECT rect;
-    GetWindowRect(hwnd_, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    // The styles come from the constants: the live style lacks the scroll bars
-    // while the control hides them. Only the read-only bit carries over.
-    DWORD readOnly = style & ES_READONLY;
-    DWORD wrapped = kEditViewWrapStyle | readOnly;
-    DWORD unwrapped = kEditViewNoWrapStyle | readOnly;
     WideString text;
     // Without the whole text in hand the window is not replaced: word wrap
-    // stays as it was rather than the text being cut short.
+    // stays as it was rather than the text being cut short. So it stays when
+    // no control of the new style can be had.
     if (!ReadControlText(text) || !RewriteLineBreaks(text, LineBreak::Cr, true)) return hwnd_;
-    DestroyWindow(hwnd_);
-    HWND created = CreateViewWindow(parent, rect, on ? wrapped : unwrapped, exStyle, id);
-    // Should the new style fail, the old one still gives the text a home.
-    if (!created) created = CreateViewWindow(parent, rect, on ? unwrapped : wrapped, exStyle, id);
-    if (!created) return nullptr;
+    if (!RecreateControl(ViewStyle(on))) return hwnd_;
     FillControl(text);
     Send(EM_FMTLINES, on ? TRUE : FALSE);
     Send(EM_SETMODIFY, modified ? TRUE : FALSE);
-    return created;
+    return hwnd_;
+}
+
+bool EditView::IsWordWrapped() const {
+    return (GetWindowLongW(hwnd_, GWL_STYLE) & ES_WANTRETURN) != 0;
 }
 
 // ---- Held keys ----------------------------------------------------------------

@@ -61,6 +61,11 @@ public:
     // modified flag; returns the view's window.
     HWND SetWordWrap(bool on);
 
+    // The frame is closing: a control holding a long text, and one replaced
+    // before, are parked (common/ParkedWindows.h) rather than destroyed with
+    // the frame, which then goes at once. The view is left without a window.
+    void ParkLongText();
+
     // Sets the states of the edit commands.
     void UpdateCommandUI(CommandStateSink& sink) const;
     // The view's own command handling, for commands the frame passes on.
@@ -105,10 +110,15 @@ private:
     HWND CreateViewWindow(HWND parent, const RECT& rect, DWORD style, DWORD exStyle, UINT id);
     // Whether the control holds more text than is quickly emptied in place.
     bool HoldsLongText() const;
-    // Puts a new, empty control of the same style in the old one's place. The
-    // old one, hidden, is destroyed once the thread is free again: freeing a
-    // long text takes a while, and the new control fills faster beside it.
-    bool RecreateControl();
+    // The view's style with word wrap on or off, keeping read-only.
+    DWORD ViewStyle(bool wrap) const;
+    bool IsWordWrapped() const;
+    // Puts a new, empty control with the style in the old one's place. An old
+    // one holding a long text is hidden and destroyed once the thread is free
+    // again: freeing a long text takes a while, and the new control fills
+    // faster beside it.
+    // False, with the old control kept, when no new one could be created.
+    bool RecreateControl(DWORD style);
     void RetireControl(HWND old);
     void DestroyRetired();
     void NotifyPosition() const;

@@ -7,6 +7,7 @@
 #include "device/DeviceShell.h"
 #include "common/Window.h"
 #include "common/Module.h"
+#include "common/ParkedWindows.h"
 #include "shell/FrameThreadManager.h"
 #include "shell/MainFrame.h"
 #include "common/MessageLoop.h"
@@ -83,6 +84,9 @@ DWORD WINAPI FrameThreadProc(void* param) {
         }
         UnregisterThreadLoop();
     }
+    // A long text parked as its window closed is freed here, unless the
+    // process ends with this thread and gives its memory back at once.
+    ReleaseParkedWindows(EndingLastFrameThread());
     DeviceDetachThread();
     return exitValue;
 }

@@ -1,6 +1,8 @@
 // Frame thread manager: start-up of frame threads and the main thread's wait loop.
 #include "shell/FrameThreadManager.h"
 
+#include <atomic>
+
 #include "device/DeviceShell.h"
 #include "common/Messages.h"
 #include "common/Module.h"
@@ -9,6 +11,9 @@
 namespace brevitex {
 
 namespace {
+
+// Frame threads started and not yet ending, across the process.
+std::atomic<int> g_runningFrames{0};
 
 void ShowManagerError(const wchar_t* text) { DeviceMessageBox(nullptr, text, ApplicationTitle(), MB_OK); }
 
@@ -25,6 +30,8 @@ wchar_t* DuplicateOnHeap(const wchar_t* text, size_t maxUnits) {
     copy[length] = 0;
     return copy;
 }
+
+bool EndingLastFrameThread() { return g_runningFrames.fetch_sub(1) == 1; }
 
 void FreeOnHeap(void* block) {
     if (block) HeapFree(GetProcessHeap(), 0, block);
@@ -72,8 +79,10 @@ DWORD FrameThreadManager::StartFrameThread(wchar_t* commandLine, int showCommand
     data->commandLine = commandLine;
     data->showCommand = showCommand;
     DWORD threadId = 0;
+    g_runningFrames.fetch_add(1);
     HANDLE thread = CreateThread(nullptr, 0, FrameThreadProc, data, 0, &threadId);
     if (!thread) {
+        g_runningFrames.fetch_sub(1);
         FreeOnHeap(commandLine);
         FreeOnHeap(data);
         ShowManagerError(L"ERROR: Cannot create thread!!!");

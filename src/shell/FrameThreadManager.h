@@ -36,6 +36,10 @@ private:
     HANDLE handles_[kMaxThreads] = {};
 };
 
+// Called by a frame thread as it ends, after its window is gone; true when no
+// other frame thread was running, so the process is ending with it.
+bool EndingLastFrameThread();
+
 // A process-heap copy of text (null text gives an empty copy); null when out of memory.
 wchar_t* DuplicateOnHeap(const wchar_t* text, size_t maxUnits = static_cast<size_t>(-1));
 void FreeOnHeap(void* block);

@@ -211,6 +211,9 @@ bool MainFrame::OnClose(WPARAM, LPARAM, LRESULT& result) {
     result = 0;
     if (!QuerySave()) return true;  // refused: the window stays
     SaveSettings(client_, toolbar_, editFont_.Get());
+    // A long text is not freed with the window: the frame thread's end sees to it.
+    view_.ParkLongText();
+    client_ = view_.Handle();
     return false;  // the default procedure destroys the window
 }
 
@@ -324,8 +327,8 @@ bool MainFrame::OnWordWrap(WPARAM, LPARAM, LRESULT& result) {
     result = 0;
     if (!client_) return true;
     bool wrapping = (GetWindowLongW(client_, GWL_STYLE) & ES_WANTRETURN) != 0;
+    // The new control gets the view's font before it takes the text.
     client_ = view_.SetWordWrap(!wrapping);
-    ApplyEditFont();
     if (client_) SetFocus(client_);
     SendMessageW(hwnd_, UWM_UPDATE_POSITION, 0, 0);
     return true;

@@ -1,6 +1,8 @@
 // The frame tests' helpers and their process-wide set-up.
 #include "FrameTestSupport.h"
 
+#include "common/ParkedWindows.h"
+
 #include "device/DeviceShell.h"
 #include "common/Module.h"
 #include "shell/AppModule.h"
@@ -81,6 +83,8 @@ void FrameTest::SetUp() {
 
 void FrameTest::TearDown() {
     DestroyFrame();
+    // As a frame thread's end would: controls parked by a close go now.
+    ReleaseParkedWindows(false);
     UnregisterThreadLoop();
     DeviceDetachThread();
 }

@@ -9,6 +9,7 @@
 #include "FrameTestSupport.h"
 #include "dialogs/FindReplaceDialog.h"
 #include "common/Module.h"
+#include "common/ParkedWindows.h"
 #include "shell/FrameThread.h"
 #include "resources/resource.h"
 #include "support/TestSupport.h"
@@ -134,6 +135,47 @@ TEST_F(LargeDocumentTest, OpeningAndNewOverALongDocumentKeepTheUsersSetUp) {
     }
     Type(L"abc");
     EXPECT_EQ(EditText(), L"abc");
+}
+
+// Closing does not wait for a long text to be freed: its control leaves the
+// frame hidden and goes at the thread's end, or with the process.
+TEST_F(LargeDocumentTest, ClosingOverALongDocumentLeavesItsControlToTheThreadsEnd) {
+    ASSERT_NE(CreateFrame(Write(L"long.txt", LongText("long"))), nullptr);
+    HWND edit = Edit();
+    ASSERT_TRUE(Close());
+    EXPECT_TRUE(IsWindow(edit));
+    EXPECT_FALSE(IsWindowVisible(edit));
+    EXPECT_EQ(frame_->View().Handle(), nullptr);
+    EXPECT_EQ(ParkedWindowCount(), 1);
+    EXPECT_EQ(ReleaseParkedWindows(false), 1);
+    EXPECT_FALSE(IsWindow(edit));
+
+    // A control replaced just before the close is parked too; the new, empty
+    // one goes with the frame.
+    ASSERT_NE(CreateFrame(Write(L"again.txt", LongText("again"))), nullptr);
+    HWND replaced = Edit();
+    SendMessageW(hwnd_, WM_COMMAND, ID_FILE_NEW, 0);
+    HWND empty = Edit();
+    ASSERT_NE(empty, replaced);
+    ASSERT_TRUE(IsWindow(replaced));
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(hwnd_));
+    EXPECT_FALSE(IsWindow(empty));
+    EXPECT_TRUE(IsWindow(replaced));
+    EXPECT_EQ(ParkedWindowCount(), 1);
+    // When the process ends with the thread, the parked control is left to it.
+    EXPECT_EQ(ReleaseParkedWindows(true), 0);
+    EXPECT_EQ(ParkedWindowCount(), 0);
+    EXPECT_TRUE(IsWindow(replaced));
+    DestroyWindow(replaced);
+    Idle();
+
+    // A short document's control goes with its window.
+    ASSERT_NE(CreateFrame(Write(L"short.txt", "short\r\n")), nullptr);
+    HWND small = Edit();
+    ASSERT_TRUE(Close());
+    EXPECT_FALSE(IsWindow(small));
+    EXPECT_EQ(ParkedWindowCount(), 0);
 }
 
 TEST_F(LargeDocumentTest, TheCommandLineFileOpensOnceTheWindowShows) {

@@ -248,10 +248,28 @@ TEST_F(EditViewLargeTextTest, ReplacedControlsWaitHiddenAndLeaveNothingBehind) {
     EXPECT_EQ(ViewControls(parent.Handle()), 1);
     EXPECT_EQ(GetFocus(), view.Handle());
 
-    // Word wrap, too, first gets rid of a control still waiting to go.
+    // Word wrap, too, first gets rid of a control still waiting to go; the
+    // short one it replaces goes at once.
     ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+    HWND third = view.Handle();
     view.NewDocument();
+    HWND empty = view.Handle();
     ASSERT_NE(view.SetWordWrap(false), nullptr);
+    EXPECT_FALSE(IsWindow(third));
+    EXPECT_FALSE(IsWindow(empty));
+    EXPECT_EQ(ViewControls(parent.Handle()), 1);
+}
+
+// Word wrap over a long text: the new control takes the text while the old
+// one still holds it, keeps the set-up, and the old one goes once the thread
+// is free.
+TEST_F(EditViewLargeTextTest, WordWrapOverALongTextFillsTheNewControlBesideTheOld) {
+    HWND old = HoldLongEditedDocument();
+    std::wstring before = StreamedText(old);
+    ASSERT_NE(view.SetWordWrap(false), nullptr);
+    EXPECT_EQ(StreamedText(view.Handle()), before);
+    EXPECT_TRUE(Send(EM_GETMODIFY));
+    ExpectSameSetUp(old, static_cast<LONG>(brevitex::kEditViewNoWrapStyle));
     EXPECT_EQ(ViewControls(parent.Handle()), 1);
 }
 
