@@ -110,6 +110,21 @@ private:
     HWND CreateViewWindow(HWND parent, const RECT& rect, DWORD style, DWORD exStyle, UINT id);
     // Whether the control holds more text than is quickly emptied in place.
     bool HoldsLongText() const;
+    // Where the control sits and how it is set up, for a control to replace it.
+    struct ControlPlace {
+        HWND parent = nullptr;
+        DWORD exStyle = 0;
+        UINT id = 0;
+        RECT rect{};
+        HWND above = nullptr;  // the sibling just above it; null when it is on top
+        LRESULT eventMask = 0;
+        LRESULT limit = 0;
+        bool focused = false;
+    };
+    ControlPlace TakePlace() const;
+    // Creates the view's control with the style in that place, with the view's
+    // font; false when it could not be created.
+    bool CreateInPlace(const ControlPlace& place, DWORD style);
     // The view's style with word wrap on or off, keeping read-only.
     DWORD ViewStyle(bool wrap) const;
     bool IsWordWrapped() const;

@@ -260,13 +260,13 @@ TEST_F(EditViewLargeTextTest, ReplacedControlsWaitHiddenAndLeaveNothingBehind) {
     EXPECT_EQ(ViewControls(parent.Handle()), 1);
 }
 
-// Word wrap over a long text: the new control takes the text while the old
-// one still holds it, keeps the set-up, and the old one goes once the thread
-// is free.
-TEST_F(EditViewLargeTextTest, WordWrapOverALongTextFillsTheNewControlBesideTheOld) {
+// Word wrap over a long text: the old control goes first, and the new one
+// takes the text with the old one's set-up.
+TEST_F(EditViewLargeTextTest, WordWrapOverALongTextKeepsTheSetUp) {
     HWND old = HoldLongEditedDocument();
     std::wstring before = StreamedText(old);
     ASSERT_NE(view.SetWordWrap(false), nullptr);
+    EXPECT_FALSE(IsWindow(old));
     EXPECT_EQ(StreamedText(view.Handle()), before);
     EXPECT_TRUE(Send(EM_GETMODIFY));
     ExpectSameSetUp(old, static_cast<LONG>(brevitex::kEditViewNoWrapStyle));
