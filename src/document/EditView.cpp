@@ -365,7 +365,16 @@ bool EditView::RecreateControl(DWORD style) {
         return false;
     }
     RetireControl(old);
+    madeBeside_ = retired_ != nullptr;
     return true;
+}
+
+bool EditView::ReplaceControl(DWORD style, DWORD fallbackStyle) {
+    DestroyRetired();
+    ControlPlace place = TakePlace();
+    DestroyWindow(hwnd_);
+    madeBeside_ = false;
+    return CreateInPlace(place, style) || (fallbackStyle != style && CreateInPlace(place, fallbackStyle));
 }
 
 bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
@@ -379,8 +388,11 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     LineBreak lineBreak = DetectLineBreak(text.c_str(), text.Length());
     // One CR per break: the control keeps every one of them.
     if (!RewriteLineBreaks(text, LineBreak::Cr, false)) return false;
-    // Should no new control be had, the text replaces the old one in place.
-    if (HoldsLongText()) RecreateControl(ViewStyle(IsWordWrapped()));
+    // A long text goes with its control, before the new text goes in.
+    if (HoldsLongText() || madeBeside_) {
+        DWORD style = ViewStyle(IsWordWrapped());
+        if (!ReplaceControl(style, style)) return false;
+    }
     progress.Track(hwnd_);
     if (!FillControl(text, &progress)) {
         // The control holds only part of the file: never let that pass for the
@@ -457,14 +469,8 @@ HWND EditView::SetWordWrap(bool on) {
     // Without the whole text in hand the window is not replaced: word wrap
     // stays as it was rather than the text being cut short.
     if (!ReadControlText(text) || !RewriteLineBreaks(text, LineBreak::Cr, true)) return hwnd_;
-    DWORD wanted = ViewStyle(on);
-    DWORD other = ViewStyle(!on);
-    ControlPlace place = TakePlace();
-    // Here the old control goes first: filling the new one beside it was
-    // measured up to twice as slow.
-    DestroyWindow(hwnd_);
     // Should the new style fail, the old one still gives the text a home.
-    if (!CreateInPlace(place, wanted) && !CreateInPlace(place, other)) return nullptr;
+    if (!ReplaceControl(ViewStyle(on), ViewStyle(!on))) return nullptr;
     FillControl(text);
     Send(EM_FMTLINES, on ? TRUE : FALSE);
     Send(EM_SETMODIFY, modified ? TRUE : FALSE);

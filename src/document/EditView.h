@@ -48,8 +48,10 @@ public:
     // Creates the view window as a child of the parent; null on failure.
     HWND Create(HWND parent, const RECT& rect, DWORD style, DWORD exStyle = 0);
 
-    // Loads a file into the control. On failure nothing changes, unless the
-    // control could not take the whole text: then a new document starts.
+    // Loads a file into the control. A view holding a long text drops it with
+    // its control first. On failure nothing else changes, unless the control
+    // could not take the whole text (a new document starts) or no new control
+    // could be made (the view is left without a window).
     // A load that runs longer than half a second shows a progress bar.
     bool LoadDocument(const wchar_t* path, TextEncoding encoding);
     // Saves the control's text; an empty path means the document's own, and
@@ -128,12 +130,18 @@ private:
     // The view's style with word wrap on or off, keeping read-only.
     DWORD ViewStyle(bool wrap) const;
     bool IsWordWrapped() const;
-    // Puts a new, empty control with the style in the old one's place. An old
-    // one holding a long text is hidden and destroyed once the thread is free
-    // again: freeing a long text takes a while, and the new control fills
-    // faster beside it.
-    // False, with the old control kept, when no new one could be created.
+    // Puts a new, empty control with the style in the old one's place at
+    // once. An old one holding a long text is hidden and destroyed once the
+    // thread is free again, as freeing a long text takes a while. False, with
+    // the old control kept, when no new one could be created.
     bool RecreateControl(DWORD style);
+    // Destroys the control, then creates a new one in its place with the
+    // style, or else with the fallback style; false when neither could be
+    // created, leaving the view without a window. A control that is to take
+    // a long text is made this way: one made or filled while another long
+    // text still existed fills up to four times as slowly once that text is
+    // freed (the heap is left in pieces around its blocks).
+    bool ReplaceControl(DWORD style, DWORD fallbackStyle);
     void RetireControl(HWND old);
     void DestroyRetired();
     void NotifyPosition() const;
@@ -174,6 +182,9 @@ private:
     HFONT font_ = nullptr;
     // A replaced control waiting, hidden, to be destroyed.
     HWND retired_ = nullptr;
+    // The control was made while a replaced long text still existed: it is
+    // replaced in turn before a load fills it.
+    bool madeBeside_ = false;
     // Deletes the dialogs where their classes are complete (EditViewDialogs.cpp).
     struct DialogDeleter {
         void operator()(FindReplaceDialog* dialog) const;

@@ -196,12 +196,33 @@ TEST_F(EditViewLargeTextTest, LoadingOverALongDocumentTakesANewControlInTheOldOn
     std::wstring path = Write(L"second.txt", second);
     ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
 
+    EXPECT_FALSE(IsWindow(old)) << "the old text goes before the new one comes";
     ExpectSameSetUp(old, style);
     EXPECT_EQ(StreamedText(view.Handle()), std::wstring(second.begin(), second.end()));
     EXPECT_FALSE(Send(EM_GETMODIFY));
     EXPECT_EQ(view.Path(), path.c_str());
     // Read-only carried over, with its background.
     EXPECT_EQ(static_cast<COLORREF>(Send(EM_SETBKGNDCOLOR, 0, 0)), GetSysColor(COLOR_BTNFACE));
+}
+
+// The empty control a new document puts beside a long text is replaced in
+// turn before a load fills it; one made with no long text around is kept.
+TEST_F(EditViewLargeTextTest, ALoadAfterANewDocumentOverALongOneTakesAControlMadeAfterIt) {
+    HWND old = HoldLongEditedDocument();
+    view.NewDocument();
+    HWND empty = view.Handle();
+    ASSERT_TRUE(testsupport::PumpUntil([old] { return !IsWindow(old); }));
+    std::wstring path = Write(L"short.txt", "short\r\n");
+    ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+    EXPECT_FALSE(IsWindow(empty));
+    ExpectSameSetUp(empty, brevitex::kEditViewWrapStyle);
+    EXPECT_EQ(StreamedText(view.Handle()), L"short\r\n");
+
+    HWND kept = view.Handle();
+    view.NewDocument();
+    ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+    EXPECT_EQ(view.Handle(), kept);
+    EXPECT_EQ(ViewControls(parent.Handle()), 1);
 }
 
 TEST_F(EditViewLargeTextTest, ANewDocumentOverALongOneIsEmptyWritableAndUntitled) {
