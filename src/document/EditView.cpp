@@ -298,10 +298,6 @@ bool EditView::HoldsLongText() const { return GetWindowTextLengthW(hwnd_) > kEmp
 void EditView::RetireControl(HWND old) {
     // Nothing it does on its way out reaches the frame.
     SendMessageW(old, EM_SETEVENTMASK, 0, 0);
-    if (GetWindowTextLengthW(old) <= kEmptyInPlaceLimit) {
-        DestroyWindow(old);
-        return;
-    }
     ShowWindow(old, SW_HIDE);
     retired_ = old;
     PostMessageW(hwnd_, kDestroyRetired, 0, 0);
@@ -365,7 +361,7 @@ bool EditView::RecreateControl(DWORD style) {
         return false;
     }
     RetireControl(old);
-    madeBeside_ = retired_ != nullptr;
+    madeBeside_ = true;
     return true;
 }
 

@@ -131,16 +131,16 @@ private:
     DWORD ViewStyle(bool wrap) const;
     bool IsWordWrapped() const;
     // Puts a new, empty control with the style in the old one's place at
-    // once. An old one holding a long text is hidden and destroyed once the
-    // thread is free again, as freeing a long text takes a while. False, with
-    // the old control kept, when no new one could be created.
+    // once. The old one is hidden and destroyed once the thread is free
+    // again, as freeing a long text takes a while. False, with the old
+    // control kept, when no new one could be created.
     bool RecreateControl(DWORD style);
     // Destroys the control, then creates a new one in its place with the
     // style, or else with the fallback style; false when neither could be
     // created, leaving the view without a window. A control that is to take
-    // a long text is made this way: one made or filled while another long
-    // text still existed fills up to four times as slowly once that text is
-    // freed (the heap is left in pieces around its blocks).
+    // a long text is made this way, so no other long text exists while it
+    // fills: a fill beside another long text, or into a control made before
+    // one was freed, left later long fills up to five times as slow.
     bool ReplaceControl(DWORD style, DWORD fallbackStyle);
     void RetireControl(HWND old);
     void DestroyRetired();

@@ -31,11 +31,11 @@ wchar_t* DuplicateOnHeap(const wchar_t* text, size_t maxUnits) {
     return copy;
 }
 
-bool EndingLastFrameThread() { return g_runningFrames.fetch_sub(1) == 1; }
-
 void FreeOnHeap(void* block) {
     if (block) HeapFree(GetProcessHeap(), 0, block);
 }
+
+bool EndingLastFrameThread() { return g_runningFrames.fetch_sub(1) == 1; }
 
 DWORD FrameThreadManager::RunThreads(wchar_t* commandLine, int showCommand) {
     // Make sure this thread has a message queue before anyone posts to it.
