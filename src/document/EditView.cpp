@@ -465,10 +465,16 @@ HWND EditView::SetWordWrap(bool on) {
     // Without the whole text in hand the window is not replaced: word wrap
     // stays as it was rather than the text being cut short.
     if (!ReadControlText(text) || !RewriteLineBreaks(text, LineBreak::Cr, true)) return hwnd_;
+    CHARRANGE selection{};
+    Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     // Should the new style fail, the old one still gives the text a home.
     if (!ReplaceControl(ViewStyle(on), ViewStyle(!on))) return nullptr;
     FillControl(text);
     Send(EM_FMTLINES, on ? TRUE : FALSE);
+    // The same text: the selection stays where it was, in sight, and the
+    // scroll bars follow the new layout.
+    Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    Send(EM_SCROLLCARET);
     Send(EM_SETMODIFY, modified ? TRUE : FALSE);
     return hwnd_;
 }

@@ -286,10 +286,19 @@ TEST_F(EditViewLargeTextTest, ReplacedControlsWaitHiddenAndLeaveNothingBehind) {
 TEST_F(EditViewLargeTextTest, WordWrapOverALongTextKeepsTheSetUp) {
     HWND old = HoldLongEditedDocument();
     std::wstring before = StreamedText(old);
+    Send(EM_SETSEL, 1000, 1010);
     ASSERT_NE(view.SetWordWrap(false), nullptr);
     EXPECT_FALSE(IsWindow(old));
     EXPECT_EQ(StreamedText(view.Handle()), before);
     EXPECT_TRUE(Send(EM_GETMODIFY));
+    DWORD start = 0;
+    DWORD end = 0;
+    Send(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 1000u) << "the selection stays where it was";
+    EXPECT_EQ(end, 1010u);
+    SCROLLBARINFO bar{sizeof(bar)};
+    ASSERT_TRUE(GetScrollBarInfo(view.Handle(), OBJID_VSCROLL, &bar));
+    EXPECT_FALSE(bar.rgstate[0] & STATE_SYSTEM_INVISIBLE) << "a long text shows its scroll bar";
     ExpectSameSetUp(old, static_cast<LONG>(brevitex::kEditViewNoWrapStyle));
     EXPECT_EQ(ViewControls(parent.Handle()), 1);
 }
