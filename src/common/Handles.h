@@ -60,6 +60,10 @@ struct FileHandleTraits {
     static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static void Free(HANDLE handle) noexcept { CloseHandle(handle); }
 };
+struct FindHandleTraits {
+    static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Free(HANDLE handle) noexcept { FindClose(handle); }
+};
 struct RegistryKeyTraits {
     static HKEY Invalid() noexcept { return nullptr; }
     static void Free(HKEY key) noexcept { RegCloseKey(key); }
@@ -84,6 +88,7 @@ using UniquePen = UniqueHandle<HPEN, GdiObjectTraits<HPEN>>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits<HGDIOBJ>>;
 using UniqueHandleValue = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileHandleTraits>;
+using UniqueFind = UniqueHandle<HANDLE, FindHandleTraits>;
 using UniqueRegistryKey = UniqueHandle<HKEY, RegistryKeyTraits>;
 using UniqueHeapBlock = UniqueHandle<void*, HeapBlockTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;

@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "device/DeviceShell.h"
+#include "device/FileOperationWindows.h"
 
 namespace brevitex {
 
@@ -60,6 +61,7 @@ int DeviceMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UI
         int answer = hook(owner, text, caption, type, context);
         if (answer != 0) return answer;
     }
+    if ((type & MB_TYPEMASK) == kMessageBoxYesToAllNoCancel) return ShowYesToAllQuestion(owner, text, caption, type);
     return MessageBoxW(owner, text, caption, type);
 }
 

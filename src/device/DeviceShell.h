@@ -59,12 +59,39 @@ void SetDiskSpaceHook(DiskSpaceHook hook, void* context);
 
 // ---- Shell file operation -----------------------------------------------------
 
-// Copies, moves or deletes through the platform shell's file operation, with
-// its own confirmations, progress and error messages: the record is the
-// platform's SHFILEOPSTRUCTW (operation FO_MOVE 1, FO_COPY 2, FO_DELETE 3;
-// pFrom and pTo are lists of paths ended by an empty entry). The result is
-// the shell's: 0 on success.
+// Copies, moves or deletes files and folders with the device's own
+// confirmations, progress and error messages: the record is the platform's
+// SHFILEOPSTRUCTW (operation FO_MOVE 1, FO_COPY 2, FO_DELETE 3; pFrom and pTo
+// are lists of paths ended by an empty entry, pTo naming each destination in
+// full). The flags FOF_NOCONFIRMATION (every question answered Yes),
+// FOF_NOERRORUI (failures not told) and FOF_SILENT (no progress window) are
+// honoured. It never goes through a symbolic link: a link is deleted, moved
+// or copied as a link (or skipped with a word), and a name that does not reach
+// exactly one entry is refused. Copies are written whole under a temporary
+// name first; a move across volumes deletes the source only after its copy is
+// complete. Any path length the file system takes is handled. The result is 0
+// when everything was done, ERROR_CANCELLED when the user stopped it or
+// declined a question (fAnyOperationsAborted is then set), otherwise the
+// failure's error code, already told to the user.
 int DeviceFileOperation(SHFILEOPSTRUCTW* operation);
+
+// Renames one entry within its folder (newName is a name, not a path) with
+// the same care: links renamed as links, a case-only change made on disk, and
+// a name the file system would store differently (cut to its length limit,
+// trailing dots or blanks dropped) refused with ERROR_INVALID_NAME or
+// ERROR_FILENAME_EXCED_RANGE before anything changes. Shows nothing; 0 on
+// success, otherwise an error code.
+DWORD DeviceRenameEntry(const wchar_t* path, const wchar_t* newName);
+
+// The text of a failure's reason for the user ("拒绝访问..."), from the resources.
+bool DeviceFailureReason(DWORD error, wchar_t* buffer, UINT capacity);
+
+// A process-wide hook that sees each step of a running file operation
+// (tests): the item being worked on, the steps done and the total (0 while
+// not known). Returning false cancels the operation as the progress window's
+// Cancel button does.
+using FileProgressHook = bool (*)(const wchar_t* item, int done, int total, void* context);
+void SetFileProgressHook(FileProgressHook hook, void* context);
 
 // A process-wide hook that sees each file operation before it runs (tests).
 // It may change the record (tests add FOF_NOCONFIRMATION to run the real
@@ -90,6 +117,12 @@ bool DeviceAppendOutboxRecord(const wchar_t* fileName, const wchar_t* const* fie
 
 // Every message box of the program goes through here.
 int DeviceMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+
+// A button set of the device's own beyond the platform's: Yes, Yes to all, No
+// and Cancel (the default button chosen with MB_DEFBUTTON1 to 4). "Yes to all"
+// answers kIdYesToAll.
+inline constexpr UINT kMessageBoxYesToAllNoCancel = 0x0000000E;
+inline constexpr int kIdYesToAll = 0x100;
 
 // A process-wide hook that answers message boxes instead of showing them
 // (tests). Returning 0 from the hook shows the real box.

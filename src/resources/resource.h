@@ -126,3 +126,39 @@
 #define IDS_COLUMN_TYPE         32798
 #define IDS_MY_DEVICE           32800
 // ---- end of the file list's ids ----------------------------------------------
+
+// File operations of the device layer and rename (32900-32949).
+#define IDS_FILEOP_DELETE_FAILED    32900
+#define IDS_FILEOP_COPY_FAILED      32901
+#define IDS_FILEOP_MOVE_FAILED      32902
+#define IDS_FILEOP_REPLACE_PROMPT   32903
+#define IDS_FILEOP_MERGE_PROMPT     32904
+#define IDS_FILEOP_INTO_ITSELF      32905
+#define IDS_FILEOP_SAME             32906
+#define IDS_FILEOP_AMBIGUOUS        32907
+#define IDS_FILEOP_SKIPPED          32908
+#define IDS_FILEOP_CANCELLED        32909
+#define IDS_FILEOP_MOVE_KEPT        32910
+#define IDS_FILEOP_COPYING          32911
+#define IDS_FILEOP_DELETING         32912
+#define IDS_FILEOP_MOVING           32913
+#define IDS_FILEOP_YES              32914
+#define IDS_FILEOP_YES_TO_ALL       32915
+#define IDS_FILEOP_NO               32916
+#define IDS_FILEOP_CANCEL           32917
+#define IDS_FILEOP_SKIPPED_LINK     32918
+#define IDS_FILEOP_SKIPPED_NAME     32919
+#define IDS_REASON_ACCESS           32920
+#define IDS_REASON_IN_USE           32921
+#define IDS_REASON_DISK_FULL        32922
+#define IDS_REASON_NOT_FOUND        32923
+#define IDS_REASON_KIND_DIFFERS     32925
+#define IDS_REASON_WRITE_PROTECT    32926
+#define IDS_REASON_NOT_EMPTY        32927
+#define IDS_REASON_VERIFY           32928
+#define IDS_REASON_OTHER            32929
+#define IDS_REASON_BAD_NAME         32931
+#define IDS_RENAME_CHANGED          32932
+#define IDS_REASON_EXISTS           32934
+#define IDS_REASON_CROSS_DEVICE     32935
+#define IDS_FILEOP_PREPARING        32936

@@ -57,7 +57,9 @@ TempDir::~TempDir() {
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
     op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationW(&op);
+    // The device's own operation: the platform's would delete what links in
+    // the folder point to.
+    brevitex::DeviceFileOperation(&op);
 }
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {

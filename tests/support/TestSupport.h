@@ -49,9 +49,12 @@ class BoxAnswerer {
 public:
     explicit BoxAnswerer(int answer);
     ~BoxAnswerer();
-    void SetAnswer(int answer) { answers_.assign(1, answer); }
-    // Answers in order; the last one repeats.
-    void SetAnswers(std::vector<int> answers) { answers_ = std::move(answers); }
+    void SetAnswer(int answer) { SetAnswers({answer}); }
+    // Answers the next boxes in order; the last one repeats.
+    void SetAnswers(std::vector<int> answers) {
+        answers_ = std::move(answers);
+        next_ = 0;
+    }
     std::vector<RecordedBox> Boxes() const;
 
 private:
