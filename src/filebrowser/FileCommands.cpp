@@ -78,14 +78,15 @@ WideString PathList(const wchar_t* path) {
     return list;
 }
 
-int RunFileOperation(HWND owner, UINT operation, const WideString& from, const WideString& to) {
+// True when the operation did all it was asked to.
+bool RunFileOperation(HWND owner, UINT operation, const WideString& from, const WideString& to) {
     SHFILEOPSTRUCTW record{};
     record.hwnd = owner;
     record.wFunc = operation;
     record.pFrom = from;
     record.pTo = to.IsEmpty() ? nullptr : to.c_str();
     record.fFlags = 0;
-    return DeviceFileOperation(&record);
+    return DeviceFileOperation(&record) == 0 && !record.fAnyOperationsAborted;
 }
 
 }  // namespace
@@ -176,10 +177,7 @@ bool PasteFile(HWND owner, const wchar_t* targetFolder) {
         ClipboardScope clipboard(owner);
         if (!clipboard.Opened()) return false;
         FirstDropPath(GetClipboardData(CF_HDROP), source);
-        if (ClipboardDropEffect(RegisterClipboardFormatW(kDropEffectFormat)) == kDropEffectMove) {
-            move = true;
-            EmptyClipboard();
-        }
+        move = ClipboardDropEffect(RegisterClipboardFormatW(kDropEffectFormat)) == kDropEffectMove;
     }
     if (source.IsEmpty()) return false;
 
@@ -187,7 +185,16 @@ bool PasteFile(HWND owner, const wchar_t* targetFolder) {
     if (destination.IsEmpty() || destination[destination.Length() - 1] != L'\\') destination.Append(L"\\");
     const wchar_t* slash = wcsrchr(source, L'\\');
     destination.Append(slash ? slash + 1 : source.c_str());
-    RunFileOperation(owner, move ? FO_MOVE : FO_COPY, PathList(source), PathList(destination));
+    const bool done = RunFileOperation(owner, move ? FO_MOVE : FO_COPY, PathList(source), PathList(destination));
+    // A cut is pasted once: its entry leaves the clipboard when the move is
+    // done, and stays for another try when it was not.
+    if (move && done) {
+        ClipboardScope clipboard(owner);
+        WideString listed;
+        if (clipboard.Opened() && FirstDropPath(GetClipboardData(CF_HDROP), listed) && listed == source) {
+            EmptyClipboard();
+        }
+    }
     return true;
 }
 

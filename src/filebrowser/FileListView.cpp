@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/Handles.h"
+#include "common/Module.h"
 #include "filebrowser/FolderTreeView.h"
 #include "resources/resource.h"
 
@@ -542,12 +543,28 @@ bool FileListView::OnEndLabelEdit(WPARAM, LPARAM lParam, LRESULT& result) {
     // A new name, not a path: a '\' or '/' would move the entry elsewhere.
     if (wcspbrk(text, L"\\/")) return true;
     WideString from = entry->FullPath();
-    WideString to = FolderWithSlash();
-    if (from.IsEmpty() || !to.Append(text)) return true;
-    if (!MoveFileW(from, to)) return true;
+    if (from.IsEmpty()) return true;
+    // A name the file system would store otherwise (cut short, trailing dots
+    // dropped) is refused, saying so, before anything changes.
+    if (DWORD error = DeviceRenameEntry(from, text)) {
+        TellRenameFailure(text, error);
+        return true;
+    }
     entry->name = text;
     result = TRUE;
     return true;
+}
+
+void FileListView::TellRenameFailure(const wchar_t* newName, DWORD error) const {
+    // Other failures keep the old label without a word, as a failed move does.
+    WideString text;
+    if (error == ERROR_FILENAME_EXCED_RANGE) {
+        if (!text.Load(IDS_NAME_TOO_LONG)) return;
+    } else {
+        WideString pattern;
+        if (error != ERROR_INVALID_NAME || !pattern.Load(IDS_RENAME_CHANGED) || !text.Format(pattern, newName)) return;
+    }
+    DeviceMessageBox(GetParent(hwnd_), text, ApplicationTitle(), MB_OK | MB_ICONWARNING);
 }
 
 void FileListView::RemoveTreeItem(const wchar_t* path) {

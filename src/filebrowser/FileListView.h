@@ -101,6 +101,7 @@ private:
     bool OnDeleteAllItems(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnBeginLabelEdit(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnEndLabelEdit(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void TellRenameFailure(const wchar_t* newName, DWORD error) const;
 
     void Reload();
     // Deletes every item and destroys the entries.

@@ -124,11 +124,16 @@ HTREEITEM FolderTreeView::InsertChild(HTREEITEM parent, const FileEntry& entry, 
 
 HTREEITEM FolderTreeView::FindChild(HTREEITEM parent, const wchar_t* name) const {
     if (!hwnd_ || !parent || !name) return nullptr;
+    // Names that differ only in case may both exist ("Dir" and "dir"): the exact
+    // one wins, else the first that matches ignoring case.
+    HTREEITEM found = nullptr;
     for (HTREEITEM child = TreeView_GetChild(hwnd_, parent); child; child = TreeView_GetNextSibling(hwnd_, child)) {
         const FileEntry* entry = EntryOf(child);
-        if (entry && EqualNoCase(entry->name, name)) return child;
+        if (!entry || !EqualNoCase(entry->name, name)) continue;
+        if (wcscmp(entry->name, name) == 0) return child;
+        if (!found) found = child;
     }
-    return nullptr;
+    return found;
 }
 
 void FolderTreeView::SortChildren(HTREEITEM item) {

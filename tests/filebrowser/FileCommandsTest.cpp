@@ -172,6 +172,24 @@ TEST_F(FileCommandsTest, CutIsPastedOnceWhileACopyPastesEveryTime) {
     EXPECT_EQ(moved, "note");
 }
 
+TEST_F(FileCommandsTest, CutPastedOverAFileAsksAndStaysOnTheClipboardUnlessItMoved) {
+    ASSERT_TRUE(WriteBytes(dir_.File(L"a\\笔记.txt"), "older"));
+    BoxAnswerer boxes(IDNO);
+    ASSERT_TRUE(PutFileOnClipboard(owner_.hwnd_, dir_.File(L"笔记.txt").c_str(), kDropEffectMove));
+    EXPECT_TRUE(PasteFile(owner_.hwnd_, dir_.File(L"a").c_str()));
+    ASSERT_EQ(boxes.Boxes().size(), 1u) << "replacing a file asks first";
+    std::string bytes;
+    EXPECT_TRUE(ReadBytes(dir_.File(L"a\\笔记.txt"), &bytes) && bytes == "older");
+    EXPECT_TRUE(Exists(dir_.File(L"笔记.txt")));
+    EXPECT_TRUE(ClipboardHasFileDrop()) << "a cut that did not move stays for another try";
+
+    boxes.SetAnswer(IDYES);
+    EXPECT_TRUE(PasteFile(owner_.hwnd_, dir_.File(L"a").c_str()));
+    EXPECT_TRUE(ReadBytes(dir_.File(L"a\\笔记.txt"), &bytes) && bytes == "note");
+    EXPECT_FALSE(Exists(dir_.File(L"笔记.txt")));
+    EXPECT_FALSE(ClipboardHasFileDrop());
+}
+
 TEST_F(FileCommandsTest, AnotherProgramsListPastesItsFirstPathAndMalformedListsNothing) {
     FileOperationRecorder shell(false);
     const std::wstring first = dir_.File(L"笔记.txt");

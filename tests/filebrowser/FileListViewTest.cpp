@@ -235,8 +235,11 @@ TEST(FileListViewTest, RenameInPlaceAndItsRefusals) {
     EXPECT_EQ(EndRename(controls, row, L""), FALSE) << "empty";
     EXPECT_EQ(EndRename(controls, row, L"taken.txt"), FALSE) << "onto an existing name";
     EXPECT_EQ(EndRename(controls, row, L"sub\\x.txt"), FALSE) << "a path, not a name";
+    testsupport::BoxAnswerer boxes(IDOK);
     std::wstring tooLong(400, L'x');
     EXPECT_EQ(EndRename(controls, row, tooLong.c_str()), FALSE) << "longer than any path";
+    EXPECT_EQ(EndRename(controls, row, L"nb.txt."), FALSE) << "a name the disk would store without its dot";
+    EXPECT_EQ(boxes.Boxes().size(), 2u) << "a name the disk would change is refused with a word";
     EXPECT_EQ(controls.list.EntryAt(row)->name, L"old.txt");
     EXPECT_NE(GetFileAttributesW(dir.File(L"old.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "FileBrowserTestSupport.h"
+#include "support/UnixSide.h"
+#include "support/TestSupport.h"
 
 using namespace brevitex;
 using namespace filebrowsertest;
@@ -110,6 +112,20 @@ TEST_F(FolderTreeViewTest, PathLookupInAnyCaseSelectsAndListsTheFolder) {
     EXPECT_EQ(controls.list.Folder(), WideString(dir.Path().c_str()));
     EXPECT_TRUE(controls.tree.SelectRoot());
     EXPECT_EQ(controls.list.Folder(), L"\\");
+}
+
+TEST_F(FolderTreeViewTest, NamesDifferingOnlyInCaseFindTheExactOneFirst) {
+    const std::string folder = testsupport::UnixPath(dir.Path());
+    if (folder.empty()) GTEST_SKIP() << "needs a Unix side for names differing in case";
+    ASSERT_TRUE(testsupport::RunUnix("mkdir " + testsupport::ShellQuote(folder + "/Dir") + " " +
+                                     testsupport::ShellQuote(folder + "/dir")));
+    HTREEITEM lower = controls.tree.SelectPath((dir.Path() + L"\\dir").c_str());
+    HTREEITEM upper = controls.tree.SelectPath((dir.Path() + L"\\Dir").c_str());
+    ASSERT_NE(lower, nullptr);
+    ASSERT_NE(upper, nullptr);
+    EXPECT_NE(lower, upper);
+    EXPECT_EQ(ItemText(controls.treeWindow, lower), L"dir");
+    EXPECT_EQ(ItemText(controls.treeWindow, upper), L"Dir");
 }
 
 TEST_F(FolderTreeViewTest, ChildrenOrderedAndFolderWithoutSubfoldersLosesItsMark) {
