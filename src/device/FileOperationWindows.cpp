@@ -41,41 +41,39 @@ public:
         PutText(L"MS Shell Dlg");
     }
 
+    // An item of a predefined class (its atom) or of a registered class (its name).
     void Add(WORD id, WORD atom, const wchar_t* text, DWORD style, short x, short y, short cx, short cy) {
-        Align();
-        PutDword(style | WS_CHILD | WS_VISIBLE);
-        PutDword(0);
-        PutShort(x);
-        PutShort(y);
-        PutShort(cx);
-        PutShort(cy);
-        words_.push_back(id);
+        PutItemHead(id, style, x, y, cx, cy);
         words_.push_back(0xFFFF);
         words_.push_back(atom);
-        PutText(text);
-        words_.push_back(0);  // no creation data
-        ++words_[countAt_];
+        PutItemTail(text);
     }
 
     void AddClass(WORD id, const wchar_t* className, const wchar_t* text, DWORD style, short x, short y, short cx,
                   short cy) {
-        Align();
-        PutDword(style | WS_CHILD | WS_VISIBLE);
-        PutDword(0);
-        PutShort(x);
-        PutShort(y);
-        PutShort(cx);
-        PutShort(cy);
-        words_.push_back(id);
+        PutItemHead(id, style, x, y, cx, cy);
         PutText(className);
-        PutText(text);
-        words_.push_back(0);
-        ++words_[countAt_];
+        PutItemTail(text);
     }
 
     const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
 
 private:
+    void PutItemHead(WORD id, DWORD style, short x, short y, short cx, short cy) {
+        Align();
+        PutDword(style | WS_CHILD | WS_VISIBLE);
+        PutDword(0);
+        PutShort(x);
+        PutShort(y);
+        PutShort(cx);
+        PutShort(cy);
+        words_.push_back(id);
+    }
+    void PutItemTail(const wchar_t* text) {
+        PutText(text);
+        words_.push_back(0);  // no creation data
+        ++words_[countAt_];
+    }
     void Align() {
         if (words_.size() % 2) words_.push_back(0);
     }

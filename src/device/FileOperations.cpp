@@ -121,6 +121,8 @@ private:
     Answer AskReplace(const std::wstring& to, bool folders);
     bool Step(const std::wstring& item);
     DWORD Fail(UINT formatId, const std::wstring& path, DWORD error);
+    // Tells why the request as a whole is not carried out.
+    DWORD Refuse(UINT formatId, const std::wstring& path, DWORD error);
     void Tell(const WideString& text, UINT icon);
     UINT FailureFormat() const;
 
@@ -159,6 +161,17 @@ DWORD FileOperation::Fail(UINT formatId, const std::wstring& path, DWORD error) 
     WideString pattern;
     if (pattern.Load(formatId) && text.Format(pattern, DisplayPath(path, kShownPathLength).c_str(), reason)) Tell(text, MB_ICONERROR);
     return error ? error : ERROR_GEN_FAILURE;
+}
+
+DWORD FileOperation::Refuse(UINT formatId, const std::wstring& path, DWORD error) {
+    failed_ = true;
+    aborted_ = true;
+    WideString text;
+    WideString pattern;
+    if (pattern.Load(formatId) && text.Format(pattern, DisplayPath(path, kShownPathLength).c_str())) {
+        Tell(text, MB_ICONWARNING);
+    }
+    return error;
 }
 
 bool FileOperation::Step(const std::wstring& item) {
@@ -510,14 +523,7 @@ DWORD FileOperation::Run(const wchar_t* fromPath, const wchar_t* toPath) {
     if (DWORD error = InspectEntry(from, &state)) return Fail(FailureFormat(), from, error);
     if (state.kind == EntryKind::Missing) return Fail(FailureFormat(), from, ERROR_FILE_NOT_FOUND);
     if (state.kind == EntryKind::Ambiguous) {
-        WideString text;
-        WideString pattern;
-        if (pattern.Load(IDS_FILEOP_AMBIGUOUS) && text.Format(pattern, DisplayPath(from, kShownPathLength).c_str())) {
-            Tell(text, MB_ICONWARNING);
-        }
-        aborted_ = true;
-        failed_ = true;
-        return ERROR_INVALID_NAME;
+        return Refuse(IDS_FILEOP_AMBIGUOUS, from, ERROR_INVALID_NAME);
     }
     if (function_ != FO_DELETE) {
         // Neither onto itself nor into itself, also when reached through a link.
@@ -525,25 +531,11 @@ DWORD FileOperation::Run(const wchar_t* fromPath, const wchar_t* toPath) {
         const std::wstring targetFolder = FinalPathOf(ParentPath(to));
         const std::wstring target = JoinName(targetFolder.empty() ? ParentPath(to) : targetFolder, LastName(to));
         if (SamePath(from, to) || SamePath(sourceFinal, target)) {
-            WideString text;
-            WideString pattern;
-            if (pattern.Load(IDS_FILEOP_SAME) && text.Format(pattern, DisplayPath(from, kShownPathLength).c_str())) {
-                Tell(text, MB_ICONWARNING);
-            }
-            aborted_ = true;
-            failed_ = true;
-            return ERROR_INVALID_PARAMETER;
+            return Refuse(IDS_FILEOP_SAME, from, ERROR_INVALID_PARAMETER);
         }
         if (state.kind == EntryKind::Folder &&
             (IsInsideFolder(to, from) || (!sourceFinal.empty() && IsInsideFolder(target, sourceFinal)))) {
-            WideString text;
-            WideString pattern;
-            if (pattern.Load(IDS_FILEOP_INTO_ITSELF) && text.Format(pattern, DisplayPath(from, kShownPathLength).c_str())) {
-                Tell(text, MB_ICONWARNING);
-            }
-            aborted_ = true;
-            failed_ = true;
-            return ERROR_INVALID_PARAMETER;
+            return Refuse(IDS_FILEOP_INTO_ITSELF, from, ERROR_INVALID_PARAMETER);
         }
         if (targetFolder.empty()) return Fail(FailureFormat(), ParentPath(to), ERROR_PATH_NOT_FOUND);
     }

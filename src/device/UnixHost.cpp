@@ -25,7 +25,9 @@ UnixFileNameFunction UnixNameConverter() {
     return function;
 }
 
-std::string ShellQuoted(const std::string& text) {
+}  // namespace
+
+std::string UnixShellQuoted(const std::string& text) {
     std::string quoted = "'";
     for (char c : text) {
         if (c == '\'') {
@@ -36,6 +38,8 @@ std::string ShellQuoted(const std::string& text) {
     }
     return quoted + "'";
 }
+
+namespace {
 
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
@@ -99,10 +103,10 @@ int RunUnixProgram(const std::vector<std::string>& arguments, DWORD timeoutMs) {
     int exitStatus = -1;
     if (!unixFolder.empty()) {
         std::string command;
-        for (const std::string& argument : arguments) command += ShellQuoted(argument) + " ";
+        for (const std::string& argument : arguments) command += UnixShellQuoted(argument) + " ";
         std::string text = command + "< /dev/null > /dev/null 2>&1\n" +
-                           "echo $? > " + ShellQuoted(unixFolder + "/status.tmp") + "\n" + "mv " +
-                           ShellQuoted(unixFolder + "/status.tmp") + " " + ShellQuoted(unixFolder + "/status") + "\n";
+                           "echo $? > " + UnixShellQuoted(unixFolder + "/status.tmp") + "\n" + "mv " +
+                           UnixShellQuoted(unixFolder + "/status.tmp") + " " + UnixShellQuoted(unixFolder + "/status") + "\n";
         if (WriteWholeFile(script, text)) {
             // The shell and its script are named by their Unix names.
             std::string unixScript = unixFolder + "/run.sh";

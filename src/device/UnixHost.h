@@ -18,6 +18,9 @@ bool UnixHostAvailable();
 // there is no Unix side or the path cannot be translated.
 std::string UnixFileName(const wchar_t* windowsPath);
 
+// Text quoted for the Unix shell, byte for byte.
+std::string UnixShellQuoted(const std::string& text);
+
 // Runs a program of the Unix side with the given arguments (passed byte for
 // byte) and waits up to timeoutMs for it to end. Its exit status (0: done),
 // or -1 when it could not be run or did not end in time.

@@ -6,42 +6,14 @@
 
 #include <windows.h>
 
+#include "device/UnixHost.h"
 #include "support/TestSupport.h"
 
 namespace testsupport {
 
-namespace {
+std::string UnixPath(const std::wstring& windowsPath) { return brevitex::UnixFileName(windowsPath.c_str()); }
 
-using UnixFileName = char*(CDECL*)(const wchar_t*);
-
-UnixFileName UnixFileNameFunction() {
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    return kernel ? reinterpret_cast<UnixFileName>(GetProcAddress(kernel, "wine_get_unix_file_name")) : nullptr;
-}
-
-}  // namespace
-
-std::string UnixPath(const std::wstring& windowsPath) {
-    UnixFileName convert = UnixFileNameFunction();
-    if (!convert) return {};
-    char* path = convert(windowsPath.c_str());
-    if (!path) return {};
-    std::string result(path);
-    HeapFree(GetProcessHeap(), 0, path);
-    return result;
-}
-
-std::string ShellQuote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'') {
-            quoted += "'\\''";
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "'";
-}
+std::string ShellQuote(const std::string& text) { return brevitex::UnixShellQuoted(text); }
 
 bool RunUnix(const std::string& command, std::string* output) {
     TempDir dir;
