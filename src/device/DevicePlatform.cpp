@@ -52,6 +52,42 @@ void SetMessageBoxHook(MessageBoxHook hook, void* context) {
     ReleaseSRWLockExclusive(&g_messageBoxHookLock);
 }
 
+namespace {
+
+// The owner of the message box this thread is about to show, and the hook
+// that puts the box over it once the box has laid itself out.
+thread_local HWND t_boxOwner = nullptr;
+thread_local HHOOK t_boxHook = nullptr;
+
+LRESULT CALLBACK BoxPlacementHook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_INITDIALOG) {
+        wchar_t name[16] = {};
+        if (GetClassNameW(call->hwnd, name, 16) && wcscmp(name, L"#32770") == 0) {
+            DevicePlaceOverOwner(call->hwnd, t_boxOwner);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The platform's message box, centred over its owner on the device screen
+// (the platform centres it on the whole display).
+int PlacedMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+    const HWND outerOwner = t_boxOwner;
+    const bool hooked = t_boxHook != nullptr;
+    t_boxOwner = owner;
+    if (!hooked) t_boxHook = SetWindowsHookExW(WH_CALLWNDPROCRET, BoxPlacementHook, nullptr, GetCurrentThreadId());
+    const int answer = MessageBoxW(owner, text, caption, type);
+    if (!hooked && t_boxHook) {
+        UnhookWindowsHookEx(t_boxHook);
+        t_boxHook = nullptr;
+    }
+    t_boxOwner = outerOwner;
+    return answer;
+}
+
+}  // namespace
+
 int DeviceMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
     AcquireSRWLockShared(&g_messageBoxHookLock);
     MessageBoxHook hook = g_messageBoxHook;
@@ -62,7 +98,7 @@ int DeviceMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UI
         if (answer != 0) return answer;
     }
     if ((type & MB_TYPEMASK) == kMessageBoxYesToAllNoCancel) return ShowYesToAllQuestion(owner, text, caption, type);
-    return MessageBoxW(owner, text, caption, type);
+    return PlacedMessageBox(owner, text, caption, type);
 }
 
 }  // namespace brevitex

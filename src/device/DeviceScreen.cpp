@@ -1,5 +1,6 @@
 // The device screen: the rectangle of the desktop that stands for the
-// handheld's screen, and the per-thread placement of new top-level windows on it.
+// handheld's screen, and the per-thread placement of new top-level windows,
+// dialogs, message boxes and menus on it.
 #include <algorithm>
 #include <cwchar>
 #include <cwctype>
@@ -115,8 +116,110 @@ LRESULT CALLBACK MessageHook(int code, WPARAM wParam, LPARAM lParam) {
     return result;
 }
 
+bool IsClass(HWND window, const wchar_t* className) {
+    wchar_t name[16] = {};
+    return GetClassNameW(window, name, 16) > 0 && wcscmp(name, className) == 0;
+}
+
+bool LiesOnScreen(HWND window) {
+    RECT rect{};
+    RECT screen = DeviceScreenRect();
+    RECT both{};
+    return GetWindowRect(window, &rect) && IntersectRect(&both, &rect, &screen) && EqualRect(&both, &rect);
+}
+
+constexpr wchar_t kMenuProcProperty[] = L"BrevitexMenuProc";
+
+// The visible menu window of this thread that a submenu at `x` opens from.
+HWND ParentMenuAt(HWND self, int x, int y) {
+    struct Search {
+        HWND self;
+        POINT point;
+        HWND found;
+    } search{self, POINT{x - 2, y + 2}, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* find = reinterpret_cast<Search*>(context);
+            RECT rect{};
+            if (window != find->self && IsWindowVisible(window) && IsClass(window, L"#32768") &&
+                GetWindowRect(window, &rect) && PtInRect(&rect, find->point)) {
+                find->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Keeps a menu window on the device screen: one that would leave it on the
+// right opens to the left of the menu it belongs to, and any other overflow
+// is pushed back inside.
+void KeepMenuOnScreen(HWND menu, WINDOWPOS* pos) {
+    if ((pos->flags & SWP_NOMOVE) && (pos->flags & SWP_NOSIZE)) return;
+    RECT now{};
+    GetWindowRect(menu, &now);
+    const int cx = (pos->flags & SWP_NOSIZE) ? now.right - now.left : pos->cx;
+    const int cy = (pos->flags & SWP_NOSIZE) ? now.bottom - now.top : pos->cy;
+    int x = (pos->flags & SWP_NOMOVE) ? now.left : pos->x;
+    int y = (pos->flags & SWP_NOMOVE) ? now.top : pos->y;
+    const RECT screen = DeviceScreenRect();
+    if (x + cx > screen.right) {
+        RECT parent{};
+        HWND from = ParentMenuAt(menu, x, y);
+        if (from && GetWindowRect(from, &parent) && parent.left - cx >= screen.left) x = parent.left - cx;
+    }
+    x = (std::max)(static_cast<int>(screen.left), (std::min)(x, static_cast<int>(screen.right) - cx));
+    y = (std::max)(static_cast<int>(screen.top), (std::min)(y, static_cast<int>(screen.bottom) - cy));
+    if (x == ((pos->flags & SWP_NOMOVE) ? now.left : pos->x) && y == ((pos->flags & SWP_NOMOVE) ? now.top : pos->y)) {
+        return;
+    }
+    pos->x = x;
+    pos->y = y;
+    pos->flags &= ~SWP_NOMOVE;
+}
+
+LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto original = reinterpret_cast<WNDPROC>(GetPropW(window, kMenuProcProperty));
+    if (message == WM_WINDOWPOSCHANGING) KeepMenuOnScreen(window, reinterpret_cast<WINDOWPOS*>(lParam));
+    if (message == WM_NCDESTROY && original) {
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        RemovePropW(window, kMenuProcProperty);
+    }
+    return original ? CallWindowProcW(original, window, message, wParam, lParam)
+                    : DefWindowProcW(window, message, wParam, lParam);
+}
+
+void FollowMenuWindow(HWND window) {
+    if (GetPropW(window, kMenuProcProperty)) return;
+    LONG_PTR original = GetWindowLongPtrW(window, GWLP_WNDPROC);
+    if (!original || !SetPropW(window, kMenuProcProperty, reinterpret_cast<HANDLE>(original))) return;
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MenuWindowProc));
+}
+
+thread_local UINT_PTR t_raiseTimer = 0;
+constexpr UINT kRaiseDelayMs = 30;
+
+void CALLBACK RaisePanelLater(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    t_raiseTimer = 0;
+    DeviceKeepInputPanelOnTop();
+}
+
 LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND) {
+    if (code == HCBT_ACTIVATE) {
+        // A dialog the system placed off the device screen comes over its owner.
+        HWND window = reinterpret_cast<HWND>(wParam);
+        if (!(GetWindowLongW(window, GWL_STYLE) & WS_CHILD) && IsClass(window, L"#32770") && !LiesOnScreen(window)) {
+            DevicePlaceOverOwner(window, GetWindow(window, GW_OWNER));
+        }
+        // Once the activated window has been shown and painted (a timer comes
+        // after both), the input panel is raised above it again.
+        if (!t_raiseTimer) t_raiseTimer = SetTimer(nullptr, 0, kRaiseDelayMs, RaisePanelLater);
+    } else if (code == HCBT_CREATEWND && IsClass(reinterpret_cast<HWND>(wParam), L"#32768")) {
+        FollowMenuWindow(reinterpret_cast<HWND>(wParam));
+    } else if (code == HCBT_CREATEWND) {
         CREATESTRUCTW* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
         // Overlapped windows the program lets the system place get the device's
         // work area, as they would on the device; popups keep their own placement.
@@ -141,6 +244,25 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+void DevicePlaceOverOwner(HWND window, HWND owner) {
+    RECT screen = DeviceScreenRect();
+    RECT around = screen;
+    if (owner && IsWindow(owner)) {
+        GetWindowRect(owner, &around);
+        IntersectRect(&around, &around, &screen);
+        if (IsRectEmpty(&around)) around = screen;
+    }
+    RECT self{};
+    GetWindowRect(window, &self);
+    const int width = (std::min)(static_cast<int>(self.right - self.left), static_cast<int>(screen.right - screen.left));
+    const int height = (std::min)(static_cast<int>(self.bottom - self.top), static_cast<int>(screen.bottom - screen.top));
+    int x = around.left + ((around.right - around.left) - width) / 2;
+    int y = around.top + ((around.bottom - around.top) - height) / 2;
+    x = (std::max)(static_cast<int>(screen.left), (std::min)(x, static_cast<int>(screen.right) - width));
+    y = (std::max)(static_cast<int>(screen.top), (std::min)(y, static_cast<int>(screen.bottom) - height));
+    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 RECT DeviceScreenRect() {
     RECT work{};

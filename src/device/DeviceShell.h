@@ -137,6 +137,10 @@ void SetMessageBoxHook(MessageBoxHook hook, void* context);
 // work area.
 RECT DeviceScreenRect();
 
+// Centres a window over its owner (or the device screen), within the device
+// screen, and shrinks it to the screen if it is larger.
+void DevicePlaceOverOwner(HWND window, HWND owner);
+
 // Height of the menu-bar strip at the bottom of the device screen.
 int DeviceMenuBarHeight();
 
@@ -250,6 +254,9 @@ struct SipInfo {
 // other threads' soon after.
 bool DeviceSipPreference(HWND window, int state);
 bool DeviceSipGetInfo(SipInfo* info);
+// Raises the shown input panel above a window just shown over it (the
+// desktop stacks a newly shown window above every other, topmost or not).
+void DeviceKeepInputPanelOnTop();
 
 // ---- Tap and hold -----------------------------------------------------------
 

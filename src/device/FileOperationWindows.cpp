@@ -96,26 +96,6 @@ private:
 constexpr WORD kButtonAtom = 0x0080;
 constexpr WORD kStaticAtom = 0x0082;
 
-// Centres the window over its owner (or the device screen) and keeps it on the screen.
-void PlaceOverOwner(HWND window, HWND owner) {
-    RECT screen = DeviceScreenRect();
-    RECT around = screen;
-    if (owner && IsWindow(owner)) {
-        GetWindowRect(owner, &around);
-        IntersectRect(&around, &around, &screen);
-        if (IsRectEmpty(&around)) around = screen;
-    }
-    RECT self{};
-    GetWindowRect(window, &self);
-    const int width = (std::min)(static_cast<int>(self.right - self.left), static_cast<int>(screen.right - screen.left));
-    const int height = (std::min)(static_cast<int>(self.bottom - self.top), static_cast<int>(screen.bottom - screen.top));
-    int x = around.left + ((around.right - around.left) - width) / 2;
-    int y = around.top + ((around.bottom - around.top) - height) / 2;
-    x = (std::max)(static_cast<int>(screen.left), (std::min)(x, static_cast<int>(screen.right) - width));
-    y = (std::max)(static_cast<int>(screen.top), (std::min)(y, static_cast<int>(screen.bottom) - height));
-    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 WideString LoadedText(UINT id) {
     WideString text;
     text.Load(id);
@@ -125,7 +105,7 @@ WideString LoadedText(UINT id) {
 INT_PTR CALLBACK QuestionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
-        PlaceOverOwner(window, GetWindow(window, GW_OWNER));
+        DevicePlaceOverOwner(window, GetWindow(window, GW_OWNER));
         SendDlgItemMessageW(window, kIconId, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_QUESTION)), 0);
         // The default button (No) takes the focus.
         SetFocus(GetDlgItem(window, static_cast<int>(lParam)));
@@ -186,7 +166,7 @@ bool FileProgressWindow::Show(HWND owner, const wchar_t* caption) {
     window_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), owner, DialogProc,
                                          reinterpret_cast<LPARAM>(this));
     if (!window_) return false;
-    PlaceOverOwner(window_, owner);
+    DevicePlaceOverOwner(window_, owner);
     // While the work goes on the owner takes no input, as under a modal dialog.
     if (owner && IsWindowEnabled(owner)) {
         owner_ = owner;

@@ -18,6 +18,7 @@ const wchar_t kClassName[] = L"BrevitexInputPanel";
 // change to the windows of every thread but the one in wParam.
 constexpr UINT kPanelShow = WM_USER + 420;
 constexpr UINT kPanelAnnounce = WM_USER + 421;
+constexpr UINT kPanelRaise = WM_USER + 422;
 constexpr UINT kAnnounceTimeoutMs = 2000;
 
 // Key rows of the strip; '\b' is Backspace, '\r' Enter, ' ' the space bar.
@@ -166,6 +167,14 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             ShowWindow(hwnd, SW_HIDE);
         }
         return 0;
+    case kPanelRaise:
+        // The desktop stacks a window shown later above this one whatever its
+        // topmost mark says; showing the panel again puts it back on top.
+        if (IsWindowVisible(hwnd)) {
+            ShowWindow(hwnd, SW_HIDE);
+            ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+        }
+        return 0;
     case kPanelAnnounce:
         AnnounceToOtherThreads(static_cast<DWORD>(wParam));
         return 0;
@@ -246,6 +255,17 @@ bool DeviceSipPreference(HWND window, int state) {
         AnnounceToOtherThreads(GetCurrentThreadId());
     }
     return true;
+}
+
+void DeviceKeepInputPanelOnTop() {
+    HWND panel = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(g_lock);
+        if (!g_shown) return;
+        panel = g_panel;
+    }
+    // The panel's own thread raises it again above what was just shown.
+    if (panel) PostMessageW(panel, kPanelRaise, 0, 0);
 }
 
 bool DeviceSipGetInfo(SipInfo* info) {

@@ -78,3 +78,71 @@ TEST(DeviceScreenTest, AttachedThreadPutsDefaultOverlappedWindowsOnTheWorkArea) 
     EXPECT_NE(SizeOf(rect).cx, SizeOf(work).cx);
     DestroyWindow(frame);
 }
+
+namespace {
+
+RECT g_shownRect{};
+
+// Records the rectangle of this thread's first visible window of a class,
+// then closes it (a menu by EndMenu, a box by its OK).
+void CALLBACK RecordAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
+    struct Find {
+        const wchar_t* className;
+        HWND found;
+    } find{timer == 1 ? L"#32770" : L"#32768", nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* search = reinterpret_cast<Find*>(context);
+            wchar_t name[16] = {};
+            GetClassNameW(window, name, 16);
+            if (IsWindowVisible(window) && wcscmp(name, search->className) == 0) search->found = window;
+            return search->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    if (!find.found) return;
+    GetWindowRect(find.found, &g_shownRect);
+    if (timer == 1) {
+        PostMessageW(find.found, WM_COMMAND, IDOK, 0);
+    } else {
+        EndMenu();
+    }
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+}  // namespace
+
+TEST(DeviceScreenTest, MessageBoxesAndMenusStayOnTheDeviceScreen) {
+    ScopedEnvironment size(L"BREVITEX_SCREEN", L"480x640");
+    const RECT screen = DeviceScreenRect();
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, screen.left, screen.top + 100, 480, 300,
+                                 nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    g_shownRect = RECT{};
+    SetTimer(owner, 1, 200, RecordAndClose);
+    DeviceMessageBox(owner, L"A box centred over its owner on the device screen.", L"Box", MB_OK);
+    KillTimer(owner, 1);
+    EXPECT_TRUE(Inside(g_shownRect, screen));
+    const int centre = (g_shownRect.left + g_shownRect.right) / 2;
+    EXPECT_NEAR(centre, screen.left + 240, 2);
+    EXPECT_NEAR((g_shownRect.top + g_shownRect.bottom) / 2, screen.top + 250, 2);
+
+    // A menu opened at the screen's right edge is kept on the screen.
+    ASSERT_TRUE(DeviceAttachThread());
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, 10, L"A rather long menu item text");
+    g_shownRect = RECT{};
+    SetTimer(owner, 2, 200, RecordAndClose);
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN, screen.right - 4, screen.bottom - 4, 0, owner, nullptr);
+    KillTimer(owner, 2);
+    DeviceDetachThread();
+    DestroyMenu(menu);
+    EXPECT_FALSE(IsRectEmpty(&g_shownRect));
+    EXPECT_TRUE(Inside(g_shownRect, screen)) << g_shownRect.left << "," << g_shownRect.top << " " << g_shownRect.right
+                                             << "," << g_shownRect.bottom;
+    DestroyWindow(owner);
+}
