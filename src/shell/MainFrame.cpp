@@ -458,6 +458,10 @@ void MainFrame::FitToInputPanel() {
     const RECT& desktop = sip.visibleDesktop;
     LONG bottom = sip.shown ? desktop.bottom : sip.panel.bottom;
     MoveWindow(hwnd_, desktop.left, desktop.top, desktop.right - desktop.left, bottom - desktop.top, FALSE);
+    // The move itself repaints nothing: what it uncovered (the toolbar strip
+    // the panel left, the view) is painted now, or it would stay black.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    if (commandBar_) RedrawWindow(commandBar_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 }  // namespace brevitex

@@ -329,6 +329,14 @@ TEST_F(MainFrameTest, PocketPcFrameFollowsTheInputPanel) {
     EXPECT_FALSE(sip.shown);
     GetWindowRect(hwnd_, &frame);
     EXPECT_EQ(frame.bottom, sip.panel.bottom);
+
+    // The toolbar a lowered panel uncovers is painted again, not left as it was.
+    DeviceSipPreference(hwnd_, kSipRaise);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HWND toolbar = frame_->ToolBarWindow();
+    ASSERT_FALSE(GetUpdateRect(toolbar, nullptr, FALSE));
+    DeviceSipPreference(hwnd_, kSipLower);
+    EXPECT_TRUE(GetUpdateRect(toolbar, nullptr, FALSE));
 }
 
 namespace {
