@@ -21,6 +21,11 @@ namespace {
 constexpr DWORD kListExtendedStyle = LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE;  // 0x60
 constexpr UINT kOverwritePrompt = MB_YESNO | MB_ICONQUESTION;
 constexpr UINT kNameTooLongBox = MB_OK | MB_ICONEXCLAMATION;
+// The longest name a folder entry takes, and the longest path.
+constexpr size_t kNameUnits = 255;
+constexpr size_t kLongestPath = 32000;
+// Posted to give the list the focus after a tap in the tree.
+constexpr UINT kFocusListMessage = WM_APP + 0x41;
 // The label of the name box, hidden with it in Open mode.
 constexpr int kNameLabelId = 1005;
 // Repaints dispatched after a folder change, at most (a window that never
@@ -98,15 +103,16 @@ const MessageMapEntry<FileBrowserDialog> FileBrowserDialog::kMap[] = {
     BX_MESSAGE(WM_SIZE, OnSize),
     BX_MESSAGE(WM_CONTEXTMENU, OnContextMenu),
     BX_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup),
+    BX_MESSAGE(kFocusListMessage, OnFocusList),
 };
 
 FileBrowserDialog::FileBrowserDialog(BrowseMode mode, const wchar_t* initialPath, const wchar_t* filter)
     : mode_(mode == BrowseMode::SaveAs ? BrowseMode::SaveAs : BrowseMode::Open), filter_(filter) {
-    if (initialPath) lstrcpynW(path_, initialPath, kPathUnits);
+    if (initialPath) path_ = initialPath;
 }
 
 void FileBrowserDialog::SetChoice(const wchar_t* path, TextEncoding encoding) {
-    lstrcpynW(path_, path ? path : L"", kPathUnits);
+    path_ = path ? path : L"";
     encoding_ = encoding;
 }
 
@@ -237,7 +243,7 @@ void FileBrowserDialog::SelectInitialFolder() {
     WideString name;
     HTREEITEM selected = nullptr;
     if (const wchar_t* slash = wcsrchr(path_, L'\\')) {
-        WideString folder(path_, static_cast<int>(slash - path_));
+        WideString folder(path_.c_str(), static_cast<int>(slash - path_.c_str()));
         name = slash + 1;
         selected = folderTree_.SelectPath(folder);
     } else {
@@ -271,18 +277,28 @@ bool FileBrowserDialog::AcceptItem(int index) {
         }
         if (mode_ == BrowseMode::Open) {
             WideString full = entry->FullPath();
-            if (!full.IsEmpty()) return TakePath(full);
+            if (!full.IsEmpty()) return TakePath(full, false);
         }
     } else if (mode_ == BrowseMode::Open) {
         return false;
     }
-    WideString path = folderTree_.CurrentFolderWithSlash();
+    WideString path = TargetFolderWithSlash();
+    if (path.IsEmpty()) return false;
     path.Append(NameWithExtension());
-    if (path.Length() >= kPathUnits) return TakePath(path);
-    if (!path.IsEmpty() && IsExistingFile(path) && ShowBox(hwnd_, IDS_OVERWRITE_PROMPT, kOverwritePrompt) != IDYES) {
-        return false;
-    }
-    return TakePath(path);
+    if (!TakePath(path, true)) return false;
+    if (IsExistingFile(path) && ShowBox(hwnd_, IDS_OVERWRITE_PROMPT, kOverwritePrompt) != IDYES) return false;
+    return true;
+}
+
+// Never a relative path: with no folder selected in the tree (one it could
+// not find), the folder the list shows.
+WideString FileBrowserDialog::TargetFolderWithSlash() const {
+    auto absolute = [](const WideString& folder) {
+        return !folder.IsEmpty() && (folder[0] == L'\\' || (folder.Length() >= 3 && folder[1] == L':'));
+    };
+    WideString folder = folderTree_.CurrentFolderWithSlash();
+    if (!absolute(folder)) folder = fileList_.FolderWithSlash();
+    return absolute(folder) ? folder : WideString();
 }
 
 // The typed name, taken literally, with the selected type's extension added
@@ -305,15 +321,17 @@ WideString FileBrowserDialog::NameWithExtension() const {
     return name;
 }
 
-// A full path that does not fit the path buffer is refused and the user told,
-// never cut: a shortened path would name another file.
-bool FileBrowserDialog::TakePath(const WideString& path) {
-    if (path.Length() >= kPathUnits) {
+// Any length the file system takes is kept whole. Only a name the user typed
+// can be too long for it, and only then is the user told.
+bool FileBrowserDialog::TakePath(const WideString& path, bool typed) {
+    const wchar_t* slash = wcsrchr(path, L'\\');
+    const size_t nameLength = wcslen(slash ? slash + 1 : path.c_str());
+    if (typed && (nameLength > kNameUnits || static_cast<size_t>(path.Length()) > kLongestPath)) {
         ShowBox(hwnd_, IDS_NAME_TOO_LONG, kNameTooLongBox);
         return false;
     }
-    wmemcpy(path_, path.c_str(), path.Length() + 1);
-    return true;
+    path_ = path;
+    return !path_.IsEmpty();
 }
 
 bool FileBrowserDialog::OnOkOrCancel(WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -322,11 +340,6 @@ bool FileBrowserDialog::OnOkOrCancel(WPARAM wParam, LPARAM lParam, LRESULT& resu
     // Enter and Esc while a label is edited end the edit, not the dialog.
     HWND editor = ListView_GetEditControl(fileList_.Handle());
     if (editor && (reinterpret_cast<HWND>(lParam) == editor || GetFocus() == editor)) return true;
-    // In the dropped-down tree they take the tree up again.
-    if (folderCombo_.IsDroppedDown() && GetFocus() == folderTree_.Handle()) {
-        HideTree(command == IDOK ? fileList_.Handle() : folderCombo_.Handle());
-        return true;
-    }
     if (command == IDOK) {
         if (!AcceptItem(-1)) return true;
         LRESULT index = SendMessageW(encodingCombo_, CB_GETCURSEL, 0, 0);
@@ -368,6 +381,9 @@ bool FileBrowserDialog::OnViewMode(WPARAM wParam, LPARAM, LRESULT& result) {
     if (mode != ViewMode()) {
         const LONG style = GetWindowLongW(fileList_.Handle(), GWL_STYLE);
         SetWindowLongW(fileList_.Handle(), GWL_STYLE, (style & ~LVS_TYPEMASK) | mode);
+        // This platform's list view lays itself out anew but does not repaint
+        // on a style change: what the old mode drew would stay on screen.
+        RedrawWindow(fileList_.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     }
     result = 0;
     return true;
@@ -437,6 +453,14 @@ bool FileBrowserDialog::OnTreeClick(WPARAM wParam, LPARAM lParam, LRESULT& resul
     changed.hdr.code = TVN_SELCHANGEDW;
     SendMessageW(hwnd_, WM_NOTIFY, wParam, reinterpret_cast<LPARAM>(&changed));
     HideTree(fileList_.Handle());
+    // The tree takes the focus back once the click's own handling ends.
+    PostMessageW(hwnd_, kFocusListMessage, 0, 0);
+    result = 0;
+    return true;
+}
+
+bool FileBrowserDialog::OnFocusList(WPARAM, LPARAM, LRESULT& result) {
+    if (!IsWindowVisible(folderTree_.Handle())) SetFocus(fileList_.Handle());
     result = 0;
     return true;
 }

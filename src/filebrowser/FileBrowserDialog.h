@@ -43,7 +43,7 @@ public:
     TextEncoding Encoding() const { return encoding_; }
 
     // After OK the chosen full path; before, the initial path.
-    const wchar_t* Path() const { return path_; }
+    const wchar_t* Path() const { return path_.c_str(); }
     BrowseMode Mode() const { return mode_; }
     const wchar_t* Filter() const { return filter_; }
     const wchar_t* DefaultExtension() const { return defaultExtension_; }
@@ -83,6 +83,7 @@ private:
     bool OnSize(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnContextMenu(WPARAM, LPARAM lParam, LRESULT& result);
     bool OnInitMenuPopup(WPARAM wParam, LPARAM, LRESULT& result);
+    bool OnFocusList(WPARAM, LPARAM, LRESULT& result);
 
     void FillTypeCombo();
     void FillEncodingCombo();
@@ -93,8 +94,11 @@ private:
     bool AcceptItem(int index);
     // The name box's text with the selected type's extension rules applied.
     WideString NameWithExtension() const;
-    // Copies a full path into path_; refuses, telling the user, one that does not fit.
-    bool TakePath(const WideString& path);
+    // Takes a full path as the choice; refuses, telling the user, one whose
+    // typed name the file system would not take.
+    bool TakePath(const WideString& path, bool typed);
+    // The folder a typed name goes into: the tree's, else the list's.
+    WideString TargetFolderWithSlash() const;
     void HideTree(HWND focus);
     int SelectedItem() const;
     int ViewMode() const;
@@ -105,7 +109,7 @@ private:
 
     BrowseMode mode_;
     TextEncoding encoding_ = TextEncoding::AutoDetect;
-    wchar_t path_[kPathUnits] = {};
+    WideString path_;
     WideString defaultExtension_{L"txt"};
     const wchar_t* filter_;
     FolderComboBox folderCombo_;

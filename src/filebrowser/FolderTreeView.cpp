@@ -178,6 +178,23 @@ void FolderTreeView::FillOnce(HTREEITEM item) {
     if (item && item != TVI_ROOT && !TreeItemExpandedOnce(hwnd_, item)) FillChildren(item);
 }
 
+HTREEITEM FolderTreeView::AddFolderFromDisk(HTREEITEM parent, const WideString& name) {
+    if (name.IsEmpty() || wcspbrk(name, L"*?") || !TreeItemExpandedOnce(hwnd_, parent)) return nullptr;
+    WideString folder = FullPathOf(parent);
+    WideString path = WithTrailingSlash(folder);
+    if (folder.IsEmpty() || !path.Append(name)) return nullptr;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(path, &found);
+    if (search == INVALID_HANDLE_VALUE) return nullptr;
+    FindClose(search);
+    if (!(found.dwFileAttributes & kAttributeFolder)) return nullptr;
+    HTREEITEM child = InsertChild(parent, FileEntry(folder, found));
+    if (!child) return nullptr;
+    SetChildCount(hwnd_, parent, 1);
+    SortChildren(parent);
+    return child;
+}
+
 HTREEITEM FolderTreeView::FindPath(const wchar_t* path) {
     if (!hwnd_ || !path || !*path) return nullptr;
     HTREEITEM current = TreeView_GetRoot(hwnd_);
@@ -187,7 +204,10 @@ HTREEITEM FolderTreeView::FindPath(const wchar_t* path) {
         const wchar_t* end = wcschr(rest, L'\\');
         int length = end ? static_cast<int>(end - rest) : static_cast<int>(wcslen(rest));
         WideString component(rest, length);
-        current = FindChild(current, component);
+        HTREEITEM parent = current;
+        current = FindChild(parent, component);
+        // A folder made after its parent was filled is on disk, not yet here.
+        if (!current) current = AddFolderFromDisk(parent, component);
         rest = end ? end + 1 : rest + length;
     }
     return current;

@@ -62,6 +62,8 @@ public:
 
     FileEntry* EntryOf(HTREEITEM item) const;
     WideString FullPathOf(HTREEITEM item) const;
+    // Inserts the folder `name` of a filled parent when it exists on disk.
+    HTREEITEM AddFolderFromDisk(HTREEITEM parent, const WideString& name);
     HTREEITEM FindChild(HTREEITEM parent, const wchar_t* name) const;
     HTREEITEM FindPath(const wchar_t* path);
     // Inserts a copy of entry under parent after the given sibling.

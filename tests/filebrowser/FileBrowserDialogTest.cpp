@@ -482,3 +482,66 @@ TEST_F(FileBrowserDialogTest, FillsTheDeviceScreenOnBothFormsAndDropsTheTreeDown
         EXPECT_TRUE(wantsEnter) << "Enter reaches the combo, not the default button";
     }
 }
+
+TEST_F(FileBrowserDialogTest, DroppedTreeTapFocusesTheListAndOkOrCancelStillEndTheDialog) {
+    FileBrowserDialog browser(BrowseMode::Open, (dir_.Path() + L"\\x").c_str(), kOpenTypes);
+    HWND focusAfterTap = nullptr, list = nullptr;
+    bool hiddenAfterTap = false;
+    INT_PTR result = Run(browser, [&](HWND dialog) {
+        WaitForFolder(browser, Folder());
+        list = List(dialog);
+        HWND tree = GetDlgItem(dialog, IDC_FB_TREE);
+        browser.FolderCombo().ToggleDropDown();
+        RECT item{};
+        HTREEITEM selected = TreeView_GetSelection(tree);
+        TreeView_GetItemRect(tree, selected, &item, TRUE);
+        const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(tree, WM_LBUTTONUP, 0, at);
+        testsupport::PumpUntil([&] { return !IsWindowVisible(tree) && GetFocus() == list; }, 3000);
+        hiddenAfterTap = !IsWindowVisible(tree);
+        focusAfterTap = GetFocus();
+        // With the tree dropped again, Cancel ends the dialog.
+        browser.FolderCombo().ToggleDropDown();
+        Command(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(hiddenAfterTap);
+    EXPECT_EQ(focusAfterTap, list) << "the list, not the hidden tree, has the focus";
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(FileBrowserDialogTest, FoldersMadeAfterTheFillAreFoundAndSaveAsNeverBuildsARelativePath) {
+    BoxAnswerer boxes(IDOK);
+    FileBrowserDialog browser(BrowseMode::SaveAs, (dir_.Path() + L"\\draft").c_str(), kSaveTypes);
+    HTREEITEM late = nullptr;
+    bool repaintPending = false;
+    INT_PTR result = Run(browser, [&](HWND dialog) {
+        WaitForFolder(browser, Folder());
+        ASSERT_TRUE(CreateDirectoryW(dir_.File(L"后来").c_str(), nullptr));
+        late = browser.Tree().SelectPath(dir_.File(L"后来").c_str());
+        // The list view does not repaint itself when its view style changes.
+        UpdateWindow(List(dialog));
+        Command(dialog, ID_FB_VIEW_ICON);
+        repaintPending = GetUpdateRect(List(dialog), nullptr, FALSE) != FALSE;
+        // A folder that cannot be found leaves nothing selected in the tree.
+        EXPECT_EQ(browser.Tree().SelectPath(dir_.File(L"不存在").c_str()), nullptr);
+        SetName(dialog, L"kept");
+        Command(dialog, IDOK);
+    });
+    EXPECT_NE(late, nullptr);
+    EXPECT_TRUE(repaintPending);
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(std::wstring(browser.Path()), dir_.File(L"后来\\kept.txt")) << "the list's folder, never a relative path";
+    EXPECT_TRUE(boxes.Boxes().empty());
+
+    // A path longer than the old 260-unit buffer the user never typed is kept whole.
+    const std::wstring deep = dir_.File(std::wstring(200, L'e') + L"\\" + std::wstring(100, L'y') + L".txt");
+    FileBrowserDialog longer(BrowseMode::SaveAs, deep.c_str(), kSaveTypes);
+    std::wstring shownName;
+    Run(longer, [&](HWND dialog) {
+        shownName = testsupport::WindowText(GetDlgItem(dialog, IDC_FB_NAME));
+        Command(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(shownName, std::wstring(100, L'y') + L".txt");
+    EXPECT_EQ(std::wstring(longer.Path()), deep);
+}
