@@ -25,6 +25,7 @@ namespace brevitex {
 
 class FindReplaceDialog;
 class SmsDialog;
+struct RecoveryRecord;
 class StreamProgress;
 
 inline constexpr wchar_t kEditViewClassName[] = L"VidavizEdizAvaro";
@@ -62,6 +63,14 @@ public:
     // Re-creates the window with word wrap on or off, keeping the text and the
     // modified flag; returns the view's window.
     HWND SetWordWrap(bool on);
+
+    // The document as a recovery record, its text with a CR for each break
+    // (EditViewRecovery.cpp); false when the text could not all be read.
+    bool CaptureRecovery(RecoveryRecord* record);
+    // Takes a recovered document in place of the current one, as modified
+    // and without undo steps; false, with a new document, when the control
+    // could not take the whole text.
+    bool RestoreRecovery(const RecoveryRecord& record);
 
     // The frame is closing: a control holding a long text, and one replaced
     // before, are parked (common/ParkedWindows.h) rather than destroyed with

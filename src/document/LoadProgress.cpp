@@ -14,11 +14,20 @@ constexpr int kSteps = 1000;
 
 }  // namespace
 
-LoadProgress::LoadProgress(TickSource clock) : clock_(clock), start_(clock()) {}
+namespace {
+
+thread_local int t_loads = 0;
+
+}  // namespace
+
+LoadProgress::LoadProgress(TickSource clock) : clock_(clock), start_(clock()) { ++t_loads; }
 
 LoadProgress::~LoadProgress() {
+    --t_loads;
     if (bar_) DestroyWindow(bar_);
 }
+
+bool LoadProgress::LoadingOnThisThread() { return t_loads > 0; }
 
 void LoadProgress::Streamed(int units, int total) {
     if (total <= 0) return;

@@ -26,6 +26,8 @@ public:
     void Streamed(int units, int total) override;
     // The bar while it is shown, else null.
     HWND Bar() const { return bar_; }
+    // Whether a load is under way on this thread (its text not yet whole).
+    static bool LoadingOnThisThread();
 
 private:
     bool CreateBar();

@@ -1,0 +1,48 @@
+// The view's side of the recovery copies: the document as a record, and a
+// document restored from one as modified, ready to be saved or discarded.
+#include "document/EditView.h"
+
+#include "common/Handles.h"
+#include "document/RecoveryFile.h"
+
+namespace brevitex {
+
+bool EditView::CaptureRecovery(RecoveryRecord* record) {
+    if (!hwnd_ || !record) return false;
+    WideString text;
+    if (!ReadControlText(text) || !RewriteLineBreaks(text, LineBreak::Cr, true)) return false;
+    record->path = path_;
+    record->encoding = encoding_;
+    record->writeBom = writeBom_;
+    record->loadedExactly = loadedExactly_;
+    record->lineBreak = lineBreak_;
+    record->stamp = stamp_;
+    record->text = std::move(text);
+    return true;
+}
+
+bool EditView::RestoreRecovery(const RecoveryRecord& record) {
+    if (!hwnd_) return false;
+    WaitCursor wait;
+    if (HoldsLongText() || madeBeside_) {
+        DWORD style = ViewStyle(IsWordWrapped());
+        if (!ReplaceControl(style, style)) return false;
+    }
+    if (!FillControl(record.text)) {
+        NewDocument();
+        return false;
+    }
+    path_ = record.path;
+    encoding_ = record.encoding;
+    writeBom_ = record.writeBom;
+    lineBreak_ = record.lineBreak;
+    loadedExactly_ = record.loadedExactly;
+    stamp_ = record.stamp;
+    Send(EM_EMPTYUNDOBUFFER);
+    Send(EM_SETSEL, 0, 0);
+    Send(EM_SCROLLCARET);
+    Send(EM_SETMODIFY, TRUE);
+    return true;
+}
+
+}  // namespace brevitex

@@ -1,0 +1,56 @@
+// Recovery copies of modified documents: one file per document window in a
+// folder of the program's own, written whole under a temporary name and then
+// renamed over the previous copy, so that a crash at any moment leaves either
+// the old copy or the new one, never a part. Each copy names the process that
+// wrote it, so that the next first copy of the program can tell the copies of
+// a process that has gone from those of one still running.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "common/TextEncoding.h"
+#include "common/WideString.h"
+#include "document/LineBreaks.h"
+#include "document/TextFile.h"
+
+namespace brevitex {
+
+struct RecoveryRecord {
+    DWORD processId = 0;
+    uint64_t processStart = 0;  // the writing process's creation time (FILETIME)
+    WideString path;            // the document's path, or its untitled name
+    TextEncoding encoding = TextEncoding::Ansi;
+    bool writeBom = false;
+    bool loadedExactly = true;
+    LineBreak lineBreak = LineBreak::CrLf;
+    FileStamp stamp;            // the file as last loaded or saved
+    WideString text;            // the control's text, a CR for each break
+};
+
+// The folder of the copies: BREVITEX_RECOVERY when set, else "Brevitex\Recovery"
+// under the user's local application data. With create, made when missing.
+bool RecoveryFolder(WideString* folder, bool create);
+
+// The creation time of the current process, as stored in a record.
+uint64_t CurrentProcessStart();
+
+// Whether the process that wrote a record still runs (the same id and start).
+bool RecordProcessRuns(DWORD processId, uint64_t processStart);
+
+// Writes the record to path: to path + ".tmp" first, then renamed over path.
+bool WriteRecoveryFile(const wchar_t* path, const RecoveryRecord& record);
+
+// Reads and checks a whole record: false for a file cut short, foreign,
+// damaged or larger than any document the program keeps.
+bool ReadRecoveryFile(const wchar_t* path, RecoveryRecord* record);
+
+// The copies in the folder whose writing process no longer runs, oldest first.
+std::vector<WideString> OrphanedRecoveryFiles();
+
+// A new file name for the current process's next copy, in the folder.
+WideString NewRecoveryFileName(const WideString& folder);
+
+}  // namespace brevitex
