@@ -74,7 +74,9 @@ DWORD WINAPI FrameThreadProc(void* param) {
         }
         if (window) frame.SetAccelerators(LoadAcceleratorsW(ProgramInstance(), MAKEINTRESOURCEW(101)));
         int showCommand = data->showCommand;
+        if (window && data->recoveryFile) frame.RestoreRecovered(data->recoveryFile);
         FreeOnHeap(data->commandLine);
+        FreeOnHeap(data->recoveryFile);
         FreeOnHeap(data);
 
         if (window) {

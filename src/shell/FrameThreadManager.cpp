@@ -2,8 +2,10 @@
 #include "shell/FrameThreadManager.h"
 
 #include <atomic>
+#include <vector>
 
 #include "device/DeviceShell.h"
+#include "document/RecoveryFile.h"
 #include "common/Messages.h"
 #include "common/Module.h"
 #include "shell/FrameThread.h"
@@ -42,8 +44,16 @@ DWORD FrameThreadManager::RunThreads(wchar_t* commandLine, int showCommand) {
     MSG msg;
     PeekMessageW(&msg, nullptr, UWM_NEW_FRAME, UWM_NEW_FRAME, PM_NOREMOVE);
 
-    StartFrameThread(commandLine, showCommand);
+    // Documents a crashed process left come back, each in a window of its own.
+    std::vector<WideString> recovered = OrphanedRecoveryFiles();
+    size_t next = 0;
+    wchar_t* firstRecovery = nullptr;
+    if (commandLine && !commandLine[0] && !recovered.empty()) firstRecovery = DuplicateOnHeap(recovered[next++]);
+    StartFrameThread(commandLine, showCommand, firstRecovery);
     DWORD result = count_;
+    for (; next < recovered.size() && count_ > 0; ++next) {
+        StartFrameThread(DuplicateOnHeap(L""), showCommand, DuplicateOnHeap(recovered[next]));
+    }
 
     while (count_ > 0) {
         // MWMO_INPUTAVAILABLE: wake for every queued message, not only for input
@@ -64,26 +74,30 @@ DWORD FrameThreadManager::RunThreads(wchar_t* commandLine, int showCommand) {
     return result;
 }
 
-DWORD FrameThreadManager::StartFrameThread(wchar_t* commandLine, int showCommand) {
+DWORD FrameThreadManager::StartFrameThread(wchar_t* commandLine, int showCommand, wchar_t* recoveryFile) {
     if (count_ == kMaxThreads) {
         FreeOnHeap(commandLine);
+        FreeOnHeap(recoveryFile);
         ShowManagerError(L"ERROR: Cannot create ANY MORE threads!!!");
         return 0;
     }
     auto* data = static_cast<FrameStartData*>(HeapAlloc(GetProcessHeap(), 0, sizeof(FrameStartData)));
     if (!data) {
         FreeOnHeap(commandLine);
+        FreeOnHeap(recoveryFile);
         ShowManagerError(L"ERROR: Cannot create thread!!!");
         return 0;
     }
     data->commandLine = commandLine;
     data->showCommand = showCommand;
+    data->recoveryFile = recoveryFile;
     DWORD threadId = 0;
     g_runningFrames.fetch_add(1);
     HANDLE thread = CreateThread(nullptr, 0, FrameThreadProc, data, 0, &threadId);
     if (!thread) {
         g_runningFrames.fetch_sub(1);
         FreeOnHeap(commandLine);
+        FreeOnHeap(recoveryFile);
         FreeOnHeap(data);
         ShowManagerError(L"ERROR: Cannot create thread!!!");
         return 0;

@@ -11,20 +11,23 @@ namespace brevitex {
 struct FrameStartData {
     wchar_t* commandLine;  // heap copy (process heap), may be null
     int showCommand;
+    wchar_t* recoveryFile;  // heap copy: a recovery copy to restore, or null
 };
 
 class FrameThreadManager {
 public:
     static constexpr DWORD kMaxThreads = 63;
 
-    // Starts the first frame thread and serves UWM_NEW_FRAME until no frame
-    // thread is left. Returns the count right after the first start (1 or 0).
+    // Starts the first frame thread, one more for each recovery copy a
+    // process that ended left (the first takes one itself when it has no
+    // file to open), and serves UWM_NEW_FRAME until no frame thread is left. Returns the count right after the first start (1 or 0).
     // Takes ownership of commandLine (a process-heap copy).
     DWORD RunThreads(wchar_t* commandLine, int showCommand);
 
     // Starts a frame thread; returns its id, or 0 when none was started.
-    // Takes ownership of commandLine (a process-heap copy), freed on failure.
-    DWORD StartFrameThread(wchar_t* commandLine, int showCommand);
+    // Takes ownership of commandLine and recoveryFile (process-heap copies),
+    // freed on failure.
+    DWORD StartFrameThread(wchar_t* commandLine, int showCommand, wchar_t* recoveryFile = nullptr);
 
     // Closes the handle at index and moves the last handle into its slot.
     void ForgetFrameThread(DWORD index);

@@ -3,6 +3,7 @@
 #include "shell/MainFrame.h"
 
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <utility>
 
@@ -69,11 +70,13 @@ const MessageMapEntry<MainFrame> MainFrame::kMessageMap[] = {
     BX_COMMAND(ID_APP_EXIT, OnExit),
     BX_COMMAND(ID_VIEW_TOOLBAR, OnToolBar),
     BX_COMMAND(ID_APP_ABOUT, OnAbout),
+    BX_COMMAND_CODE(0, EN_CHANGE, OnViewChange),
     BX_ANY_COMMAND(OnViewCommand),
     BX_MESSAGE(WM_SIZE, OnSize),
     BX_MESSAGE(WM_ERASEBKGND, OnEraseBackground),
     BX_MESSAGE(WM_SETFOCUS, OnSetFocus),
     BX_MESSAGE(WM_DESTROY, OnDestroy),
+    BX_MESSAGE(WM_TIMER, OnTimer),
 };
 
 bool MainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -95,6 +98,7 @@ bool MainFrame::OnCreate(WPARAM, LPARAM lParam, LRESULT& result) {
     GetClientRect(hwnd_, &client);
     client_ = view_.Create(hwnd_, client, settings.wordWrap ? kEditViewWrapStyle : kEditViewNoWrapStyle);
     ApplyEditFont();
+    WatchViewChanges();
 
     CreateCommandBar();
     if (IsSmartphonePlatform()) {
@@ -278,6 +282,9 @@ bool MainFrame::OnSetFocus(WPARAM, LPARAM, LRESULT&) {
 }
 
 bool MainFrame::OnDestroy(WPARAM, LPARAM, LRESULT&) {
+    // A window that closes normally keeps no copy: its document was saved
+    // or the user chose to discard it.
+    recovery_.Discard(hwnd_);
     EndSelectionMode();
     if (MessageLoop* loop = ThreadLoop()) {
         loop->RemoveFilter(this);
@@ -413,6 +420,8 @@ void MainFrame::OnIdle() {
     if (modified != ((flags_ & kTitleModified) != 0)) {
         flags_ = modified ? (flags_ | kTitleModified) : (flags_ & ~kTitleModified);
         UpdateTitle();
+        // Saved, or another document taken: the copy of the old one goes.
+        if (!modified) recovery_.Discard(hwnd_);
     }
     if (toolbar_) updateUI_.Check(ID_VIEW_TOOLBAR, IsWindowVisible(toolbar_) != FALSE);
     if (client_) view_.UpdateCommandUI(updateUI_);
@@ -444,7 +453,38 @@ void MainFrame::LayoutChildren(bool moveToolBar) {
 void MainFrame::FollowViewWindow() {
     if (client_ == view_.Handle()) return;
     client_ = view_.Handle();
+    WatchViewChanges();
     SendMessageW(hwnd_, UWM_UPDATE_POSITION, 0, 0);
+}
+
+void MainFrame::WatchViewChanges() {
+    if (!client_) return;
+    const LRESULT mask = SendMessageW(client_, EM_GETEVENTMASK, 0, 0);
+    if (!(mask & ENM_CHANGE)) SendMessageW(client_, EM_SETEVENTMASK, 0, mask | ENM_CHANGE);
+}
+
+bool MainFrame::OnViewChange(WPARAM, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    if (reinterpret_cast<HWND>(lParam) != client_) return false;
+    recovery_.Changed(hwnd_);
+    return true;
+}
+
+bool MainFrame::OnTimer(WPARAM wParam, LPARAM, LRESULT& result) {
+    if (wParam != DocumentRecovery::kTimerId) return false;
+    recovery_.OnTimer(hwnd_, view_);
+    result = 0;
+    return true;
+}
+
+bool MainFrame::RestoreRecovered(const wchar_t* file) {
+    if (!view_.Handle() || !recovery_.Restore(view_, file)) return false;
+    FollowViewWindow();
+    // Read-only as when it was opened, if its file's bytes did not all load.
+    SendMessageW(client_, EM_SETREADONLY, view_.LoadedExactly() ? FALSE : TRUE, 0);
+    flags_ |= kTitleModified;
+    UpdateTitle();
+    return true;
 }
 
 void MainFrame::PaintNow() {

@@ -16,6 +16,7 @@
 #include "common/Window.h"
 #include "document/EditView.h"
 #include "shell/BToolBar.h"
+#include "shell/DocumentRecovery.h"
 #include "common/MessageLoop.h"
 #include "shell/UpdateUI.h"
 
@@ -44,6 +45,9 @@ public:
     // A null or empty path saves to the document's own; AutoDetect keeps its encoding.
     bool SaveFile(const wchar_t* path, TextEncoding encoding);
     bool OpenWithBrowser();
+    // Takes over the recovery copy a process that ended left (the window's
+    // document becomes that one, modified); false when it could not be read.
+    bool RestoreRecovered(const wchar_t* file);
     bool SaveAsWithBrowser();
     void UpdateTitle();
 
@@ -79,6 +83,8 @@ private:
     bool OnEraseBackground(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSetFocus(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnDestroy(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnViewChange(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnTimer(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     bool OnFileNew(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnFileOpen(WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -112,6 +118,8 @@ private:
     bool ChangedByAnotherProgram() const;
     // Takes the view's control as the client window when the view has replaced it.
     void FollowViewWindow();
+    // Has the view's control report its changes (EN_CHANGE), for the recovery copy.
+    void WatchViewChanges();
     // Paints the frame, its children and its soft keys at once.
     void PaintNow();
     // The type list of the file browser, '|' turned into zeros; Save As drops the first pair.
@@ -124,6 +132,7 @@ private:
     UpdateUI updateUI_;
     BToolBar toolBar_;
     EditView view_;
+    DocumentRecovery recovery_;
     UniqueFont editFont_;
     DWORD flags_ = 0;
     // The file of the command line, until the window shows and opens it.

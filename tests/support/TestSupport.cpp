@@ -302,3 +302,15 @@ PlatformScope::~PlatformScope() {
 }
 
 }  // namespace testsupport
+
+namespace {
+
+// Every test process, and every program it starts, keeps the program's
+// recovery copies in a scratch folder of its own, never in the user's.
+struct OwnRecoveryFolder {
+    OwnRecoveryFolder() { SetEnvironmentVariableW(L"BREVITEX_RECOVERY", folder.Path().c_str()); }
+    testsupport::TempDir folder;
+};
+OwnRecoveryFolder g_ownRecoveryFolder;
+
+}  // namespace
