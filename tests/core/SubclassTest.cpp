@@ -17,6 +17,7 @@ namespace {
 constexpr UINT kProbe = WM_USER + 1;        // answered 7 by the window's own procedure
 constexpr UINT kRemoveSelf = WM_USER + 2;   // subclass 1 removes itself, then passes the message on
 constexpr UINT kDestroy = WM_USER + 3;      // the top subclass destroys the window
+constexpr UINT kRemoveBelow = WM_USER + 4;  // subclass 2 removes subclass 1, then passes the message on
 
 std::vector<std::string> g_log;
 
@@ -25,6 +26,7 @@ LRESULT CALLBACK OwnProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
         g_log.push_back("own");
         return 7;
     }
+    if (message == kRemoveBelow) g_log.push_back("own");
     if (message == WM_NCDESTROY) g_log.push_back("own end");
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -37,6 +39,12 @@ LRESULT Recorder(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR
     if (message == kRemoveSelf && id == 1) {
         EXPECT_TRUE(RemoveSubclass(hwnd, Recorder, 1));
         g_log.push_back("1 removed itself");
+    }
+    if (message == kRemoveBelow) {
+        g_log.push_back(name);
+        if (id == 2) {
+            EXPECT_TRUE(RemoveSubclass(hwnd, Recorder, 1));
+        }
     }
     if (message == kDestroy && id == 3) {
         DestroyWindow(hwnd);
@@ -157,6 +165,18 @@ TEST(SubclassTest, ASubclassMayRemoveItselfOrDestroyTheWindowWhileItRuns) {
     EXPECT_EQ(g_log, (Log{"3 end", "2 end", "own end"}));
     EXPECT_FALSE(FindSubclass(hwnd, Recorder, 2));
     EXPECT_FALSE(FindSubclass(hwnd, Recorder, 3));
+}
+
+TEST(SubclassTest, ASubclassRemovedBelowTheRunningOneIsPassedOver) {
+    HWND hwnd = MakeWindow();
+    ASSERT_NE(hwnd, nullptr);
+    ASSERT_TRUE(AddSubclass(hwnd, Recorder, 1, nullptr));
+    ASSERT_TRUE(AddSubclass(hwnd, Recorder, 2, nullptr));
+    g_log.clear();
+    SendMessageW(hwnd, kRemoveBelow, 0, 0);
+    EXPECT_EQ(g_log, (Log{"2", "own"})) << "the removed subclass is not called";
+    EXPECT_EQ(Probe(hwnd), std::make_pair(LRESULT{8}, Log{"2", "own"}));
+    DestroyWindow(hwnd);
 }
 
 TEST(SubclassTest, AWindowObjectThatLetsGoLeavesTheProceduresAroundIt) {

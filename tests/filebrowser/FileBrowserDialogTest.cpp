@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -331,6 +332,24 @@ UINT StateAfterOpening(HWND dialog, HMENU popup, UINT id) {
 
 }  // namespace
 
+namespace {
+
+// The "Preferred DropEffect" the clipboard offers with its file drop; 0 when none.
+DWORD DropEffect(HWND owner) {
+    DWORD effect = 0;
+    if (!OpenClipboard(owner)) return 0;
+    if (HANDLE block = GetClipboardData(RegisterClipboardFormatW(L"Preferred DropEffect"))) {
+        if (const void* bytes = GlobalLock(block)) {
+            memcpy(&effect, bytes, sizeof(effect));
+            GlobalUnlock(block);
+        }
+    }
+    CloseClipboard();
+    return effect;
+}
+
+}  // namespace
+
 TEST_F(FileBrowserDialogTest, MenusGrayFileCommandsWithoutASelectionAndMarkTheView) {
     testsupport::FileOperationRecorder shell(false);
     FileBrowserDialog browser(BrowseMode::SaveAs, (dir_.Path() + L"\\draft").c_str(), kSaveTypes);
@@ -358,6 +377,7 @@ TEST_F(FileBrowserDialogTest, MenusGrayFileCommandsWithoutASelectionAndMarkTheVi
         EXPECT_EQ(StateAfterOpening(dialog, file, ID_EDIT_PASTE), static_cast<UINT>(MF_GRAYED));
         Command(dialog, ID_EDIT_COPY);
         EXPECT_EQ(StateAfterOpening(dialog, file, ID_EDIT_PASTE), 0u);
+        EXPECT_EQ(DropEffect(dialog), 5u) << "copy offers copy or link";
 
         // Paste with a folder selected goes into that folder, else into the folder shown.
         Select(dialog, ItemOf(browser, L"子目录"));
@@ -376,6 +396,10 @@ TEST_F(FileBrowserDialogTest, MenusGrayFileCommandsWithoutASelectionAndMarkTheVi
         Command(dialog, ID_FB_VIEW_SMALLICON);
         EXPECT_EQ(GetWindowLongW(List(dialog), GWL_STYLE) & LVS_TYPEMASK, LVS_SMALLICON);
         DestroyMenu(listMenu);
+
+        Select(dialog, ItemOf(browser, L"notes.txt"));
+        Command(dialog, ID_EDIT_CUT);
+        EXPECT_EQ(DropEffect(dialog), 2u) << "cut offers a move";
         Command(dialog, IDCANCEL);
     });
     ASSERT_EQ(shell.Operations().size(), 2u);

@@ -307,6 +307,31 @@ TEST(UpdateUITest, ToolbarsGetOnlyPendingChangesOfTheirItems) {
     DestroyWindow(toolbar);
 }
 
+TEST(UpdateUITest, EveryEditButtonOfTheToolbarFollowsTheTable) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    HWND toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"", WS_POPUP, 0, 0, 200, 30, nullptr, nullptr, nullptr,
+                                   nullptr);
+    ASSERT_NE(toolbar, nullptr);
+    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    const UINT kButtons[] = {ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
+    for (UINT id : kButtons) {
+        TBBUTTON button{0, static_cast<int>(id), TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0};
+        SendMessageW(toolbar, TB_ADDBUTTONS, 1, reinterpret_cast<LPARAM>(&button));
+    }
+    UpdateUI state;
+    state.AddToolBar(toolbar);
+    for (UINT id : kButtons) {
+        state.Enable(id, false);
+        state.ApplyToToolBars();
+        EXPECT_FALSE(SendMessageW(toolbar, TB_ISBUTTONENABLED, id, 0)) << id;
+        state.Enable(id, true);
+        state.ApplyToToolBars();
+        EXPECT_TRUE(SendMessageW(toolbar, TB_ISBUTTONENABLED, id, 0)) << id;
+    }
+    DestroyWindow(toolbar);
+}
+
 TEST_F(MainFrameTest, PocketPcFrameFollowsTheInputPanel) {
     CreateFrame();
     DeviceSipPreference(hwnd_, kSipRaise);
