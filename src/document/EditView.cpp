@@ -14,6 +14,7 @@
 #include "document/EditQueries.h"
 #include "document/EditStreams.h"
 #include "document/LoadProgress.h"
+#include "document/TextCodec.h"
 #include "document/TextFile.h"
 #include "resources/resource.h"
 #include "common/Module.h"
@@ -69,13 +70,13 @@ const MessageMapEntry<EditView> EditView::kMap[] = {
     BX_MESSAGE(WM_LBUTTONUP, OnMovesCaret<WM_LBUTTONUP>),
     BX_MESSAGE(EM_SETSEL, OnMovesCaret<EM_SETSEL>),
     BX_MESSAGE(EM_REPLACESEL, OnMovesCaret<EM_REPLACESEL>),
-    BX_MESSAGE(EM_UNDO, OnMovesCaret<EM_UNDO>),
+    BX_MESSAGE(EM_UNDO, OnUndoOrRedo<EM_UNDO>),
     BX_MESSAGE(WM_CUT, OnMovesCaret<WM_CUT>),
     BX_MESSAGE(WM_COPY, OnMovesCaret<WM_COPY>),
     BX_MESSAGE(WM_PASTE, OnMovesCaret<WM_PASTE>),
     BX_MESSAGE(WM_CLEAR, OnMovesCaret<WM_CLEAR>),
-    BX_MESSAGE(WM_UNDO, OnMovesCaret<WM_UNDO>),
-    BX_MESSAGE(EM_REDO, OnMovesCaret<EM_REDO>),
+    BX_MESSAGE(WM_UNDO, OnUndoOrRedo<WM_UNDO>),
+    BX_MESSAGE(EM_REDO, OnUndoOrRedo<EM_REDO>),
     BX_COMMAND(ID_EDIT_FIND, OnFindReplace),
     BX_COMMAND(ID_EDIT_FINDNEXT, OnFindNext),
     BX_COMMAND(ID_INSERT_LONGDATE, OnInsertDateTime),
@@ -204,7 +205,10 @@ bool EditView::OnSetReadOnly(WPARAM wParam, LPARAM, LRESULT&) {
 }
 
 bool EditView::OnKeyDown(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // Ctrl+Z and Ctrl+Y are the control's own undo and redo.
+    bool undoKey = (wParam == 'Z' || wParam == 'Y') && (GetKeyState(VK_CONTROL) & 0x8000);
     result = DefaultProc(WM_KEYDOWN, wParam, lParam);
+    if (undoKey) FollowSavedText();
     KeyRepeatAcceleration(static_cast<UINT>(wParam));
     return true;
 }
@@ -231,6 +235,29 @@ bool EditView::OnMovesCaret(WPARAM wParam, LPARAM lParam, LRESULT& result) {
     result = DefaultProc(Message, wParam, lParam);
     NotifyPosition();
     return true;
+}
+
+bool EditView::OnUndoRedo(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = DefaultProc(message, wParam, lParam);
+    FollowSavedText();
+    NotifyPosition();
+    return true;
+}
+
+void EditView::FollowSavedText() {
+    WideString text;
+    bool same = ReadControlText(text) && RewriteLineBreaks(text, LineBreak::Cr, true) && DigestOf(text) == savedDigest_;
+    Send(EM_SETMODIFY, same ? FALSE : TRUE);
+}
+
+// FNV-1a over the units; the text's breaks are single CRs already.
+EditView::TextDigest EditView::DigestOf(const WideString& text) {
+    TextDigest digest{text.Length(), 0xCBF29CE484222325ull};
+    const wchar_t* units = text.c_str();
+    for (int i = 0; i < text.Length(); ++i) {
+        digest.hash = (digest.hash ^ static_cast<uint16_t>(units[i])) * 0x100000001B3ull;
+    }
+    return digest;
 }
 
 bool EditView::OnInsertDateTime(WPARAM wParam, LPARAM, LRESULT& result) {
@@ -381,7 +408,7 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     bool hasBom = false;
     LoadFacts facts;
     if (!LoadTextFile(path, text, encoding, hasBom, &facts)) return false;
-    LineBreak lineBreak = DetectLineBreak(text.c_str(), text.Length());
+    LineBreakSurvey breaks = SurveyLineBreaks(text.c_str(), text.Length());
     // One CR per break: the control keeps every one of them.
     if (!RewriteLineBreaks(text, LineBreak::Cr, false)) return false;
     // A long text goes with its control, before the new text goes in.
@@ -399,8 +426,13 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     path_ = path;
     encoding_ = encoding;
     writeBom_ = hasBom;
-    lineBreak_ = lineBreak;
+    lineBreak_ = breaks.style;
+    mixedBreaks_ = breaks.mixed;
     loadedExactly_ = facts.exact;
+    standIns_ = facts.standIns;
+    oddByte_ = facts.oddByte;
+    changesAccepted_ = false;
+    savedDigest_ = DigestOf(text);
     stamp_ = facts.stamp;
     Send(EM_EMPTYUNDOBUFFER);
     Send(EM_SETSEL, 0, 0);
@@ -419,14 +451,46 @@ bool EditView::SaveDocument(const wchar_t* path, TextEncoding encoding) {
     WideString text;
     // A text the control did not hand over whole is never written.
     if (!ReadControlText(text)) return false;
+    // The text as the control holds it, for telling later whether undo came back to it.
+    WideString shown = text;
+    if (!RewriteLineBreaks(shown, LineBreak::Cr, true)) return false;
+    TextDigest digest = DigestOf(shown);
+    shown.Empty();
     if (!RewriteLineBreaks(text, lineBreak_, true)) return false;
     FileStamp stamp;
     if (!SaveTextFile(target.c_str(), text, encoding, writeBom_, &stamp)) return false;
     path_ = target;
     encoding_ = encoding;
+    // The file now holds exactly what the text gives, in one kind of break.
     loadedExactly_ = true;
+    standIns_ = 0;
+    oddByte_ = false;
+    mixedBreaks_ = false;
+    savedDigest_ = digest;
     stamp_ = stamp;
     Send(EM_SETMODIFY, FALSE);
+    return true;
+}
+
+bool EditView::SaveWouldChangeFile(TextEncoding encoding, SaveChanges& changes) {
+    changes = SaveChanges{};
+    if (changesAccepted_ || (loadedExactly_ && !mixedBreaks_)) return false;
+    changes.breaksUnified = mixedBreaks_;
+    changes.style = lineBreak_;
+    if (loadedExactly_) return true;
+    changes.standIns = standIns_;
+    changes.oddByte = oddByte_;
+    // The encoding the save will use, found the way the save finds it.
+    if (encoding == TextEncoding::AutoDetect) encoding = encoding_;
+    TextEncoding used = encoding;
+    bool bom = writeBom_;
+    ByteString bomBytes;
+    ByteString body;
+    WideString text;
+    if (hwnd_ && ReadControlText(text) && EncodeText(text, CP_ACP, used, bom, bomBytes, body)) {
+        changes.toUtf16 = used == TextEncoding::Utf16 && encoding != TextEncoding::Utf16;
+    }
+    changes.otherBytes = changes.standIns == 0 && !changes.oddByte && !changes.toUtf16;
     return true;
 }
 
@@ -437,6 +501,11 @@ void EditView::NewDocument() {
     encoding_ = TextEncoding::Ansi;
     lineBreak_ = LineBreak::CrLf;
     loadedExactly_ = true;
+    standIns_ = 0;
+    oddByte_ = false;
+    mixedBreaks_ = false;
+    changesAccepted_ = false;
+    savedDigest_ = DigestOf(WideString());
     stamp_ = FileStamp{};
     keyRepeatStart_ = 0;
     if (!hwnd_) return;

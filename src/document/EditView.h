@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 
 #include "common/CommandState.h"
@@ -32,6 +33,16 @@ inline constexpr wchar_t kEditViewClassName[] = L"VidavizEdizAvaro";
 // The frame's styles for the view; ES_WANTRETURN (0x1000) records word wrap.
 inline constexpr DWORD kEditViewWrapStyle = 0x50201144;
 inline constexpr DWORD kEditViewNoWrapStyle = 0x503001C4;
+
+// What saving the document would change in the file it was loaded from.
+struct SaveChanges {
+    int64_t standIns = 0;        // characters shown in place of bytes, written as themselves
+    bool oddByte = false;        // a UTF-16 file's odd last byte is dropped
+    bool toUtf16 = false;        // the encoding gives way to UTF-16
+    bool otherBytes = false;     // bytes that come back otherwise than the above say
+    bool breaksUnified = false;  // several kinds of line break become one
+    LineBreak style = LineBreak::CrLf;
+};
 
 class EditView : public WindowBase {
 public:
@@ -89,6 +100,17 @@ public:
     // False when the file's bytes did not all come back from the loaded text,
     // so that saving it unedited would change the file.
     bool LoadedExactly() const { return loadedExactly_; }
+    // What the last load found: characters standing in for bytes, a UTF-16
+    // file's odd last byte, several kinds of line break.
+    int64_t StandIns() const { return standIns_; }
+    bool OddByte() const { return oddByte_; }
+    bool MixedLineBreaks() const { return mixedBreaks_; }
+    // Whether a save in the encoding (AutoDetect: the document's) would write
+    // the file otherwise than it was loaded and the user has not yet agreed;
+    // changes then says how.
+    bool SaveWouldChangeFile(TextEncoding encoding, SaveChanges& changes);
+    // The user agreed to those changes: later saves do not ask again.
+    void AcceptSaveChanges() { changesAccepted_ = true; }
     // The file as last loaded or saved; not known for an untitled document.
     const FileStamp& Stamp() const { return stamp_; }
     FindReplaceDialog* FindDialog() const { return findDialog_.get(); }
@@ -154,6 +176,14 @@ private:
     void RetireControl(HWND old);
     void DestroyRetired();
     void NotifyPosition() const;
+    // After an undo or redo: modified exactly when the text is not the one
+    // last loaded or saved.
+    void FollowSavedText();
+    bool OnUndoRedo(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    template <UINT Message>
+    bool OnUndoOrRedo(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        return OnUndoRedo(Message, wParam, lParam, result);
+    }
     bool InsertDateTime(UINT id);
     void ShowContextMenu(LPARAM point);
 
@@ -184,6 +214,18 @@ private:
     bool writeBom_ = true;
     LineBreak lineBreak_ = LineBreak::CrLf;
     bool loadedExactly_ = true;
+    int64_t standIns_ = 0;
+    bool oddByte_ = false;
+    bool mixedBreaks_ = false;
+    bool changesAccepted_ = false;
+    // Length and hash of the text as last loaded or saved, breaks as one CR each.
+    struct TextDigest {
+        int64_t length = 0;
+        uint64_t hash = 0;
+        bool operator==(const TextDigest&) const = default;
+    };
+    static TextDigest DigestOf(const WideString& text);
+    TextDigest savedDigest_;
     FileStamp stamp_;
     DWORD keyRepeatStart_ = 0;
     TickSource tickSource_ = GetTickCount;

@@ -573,6 +573,26 @@ bool DecodesExactly(const unsigned char* bytes, size_t size, uint32_t ansiCodePa
     return static_cast<size_t>(converted.Length()) == size && memcmp(converted.c_str(), bytes, size) == 0;
 }
 
+int64_t CountStandIns(const unsigned char* bytes, size_t size, const WideString& text, TextEncoding encoding) {
+    if (encoding == TextEncoding::Utf16) return 0;
+    int64_t replacements = 0;
+    int64_t questions = 0;
+    const wchar_t* units = text.c_str();
+    for (int i = 0; i < text.Length(); ++i) {
+        if (units[i] == kReplacementChar) ++replacements;
+        if (units[i] == L'?') ++questions;
+    }
+    for (size_t i = 0; i < size; ++i) {
+        if (bytes[i] == '?') {
+            --questions;
+        } else if (bytes[i] == 0xEF && i + 2 < size && bytes[i + 1] == 0xBF && bytes[i + 2] == 0xBD) {
+            --replacements;
+            i += 2;
+        }
+    }
+    return (replacements > 0 ? replacements : 0) + (questions > 0 ? questions : 0);
+}
+
 const wchar_t* EncodingDisplayName(TextEncoding encoding, uint32_t ansiCodePage) {
     uint32_t value = static_cast<uint32_t>(encoding);
     if (encoding == TextEncoding::AutoDetect || encoding == TextEncoding::Ansi) {

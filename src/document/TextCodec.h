@@ -49,6 +49,12 @@ bool EncodeText(const WideString& text, uint32_t ansiCodePage, TextEncoding& enc
 bool DecodesExactly(const unsigned char* bytes, size_t size, uint32_t ansiCodePage, const WideString& text,
                     TextEncoding encoding, bool hasBom);
 
+// How many characters of text that DecodeText gave for a file image stand in
+// for bytes they are not the encoding of: a U+FFFD for malformed UTF-8, a "?"
+// for a pair the code page does not define. Each is counted beyond the ones
+// the bytes really hold (EF BF BD, 3F). 0 for UTF-16, whose units are copied.
+int64_t CountStandIns(const unsigned char* bytes, size_t size, const WideString& text, TextEncoding encoding);
+
 // "UTF-16", "UTF-8", "GBK", "Big5" or "ANSI".
 const wchar_t* EncodingDisplayName(TextEncoding encoding, uint32_t ansiCodePage);
 

@@ -233,7 +233,10 @@ bool LoadTextFile(const wchar_t* path, WideString& text, TextEncoding& encoding,
     const FileStamp stamp = MakeStamp(info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow);
     // Text of 4 GiB or more cannot be held; loading part of it would lose the rest on saving.
     if (stamp.size > UINT32_MAX) return false;
-    if (facts) *facts = LoadFacts{true, stamp};
+    if (facts) {
+        *facts = LoadFacts{};
+        facts->stamp = stamp;
+    }
     if (stamp.size == 0) {
         text.Empty();
         return true;
@@ -248,7 +251,11 @@ bool LoadTextFile(const wchar_t* path, WideString& text, TextEncoding& encoding,
     hasBom = hasBom || foundBom;
     // Text the file's bytes do not come back from (binary data, bytes the code
     // page does not hold) is reported, so that it is not saved unawares.
-    if (facts) facts->exact = DecodesExactly(view.Bytes(), size, CP_ACP, text, encoding, foundBom);
+    if (facts && !DecodesExactly(view.Bytes(), size, CP_ACP, text, encoding, foundBom)) {
+        facts->exact = false;
+        facts->standIns = CountStandIns(view.Bytes(), size, text, encoding);
+        facts->oddByte = encoding == TextEncoding::Utf16 && (size - (foundBom ? 2 : 0)) % 2 != 0;
+    }
     return true;
 }
 

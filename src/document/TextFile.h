@@ -24,8 +24,10 @@ FileStamp ReadFileStamp(const wchar_t* path);
 
 // What a load finds out besides the text.
 struct LoadFacts {
-    bool exact = true;  // the text encodes back to exactly the file's bytes
-    FileStamp stamp;    // the file as it was read
+    bool exact = true;     // the text encodes back to exactly the file's bytes
+    int64_t standIns = 0;  // characters shown in place of bytes (CountStandIns); only when not exact
+    bool oddByte = false;  // a UTF-16 file's odd last byte, which the text drops
+    FileStamp stamp;       // the file as it was read
 };
 
 // Loads a file into text. encoding: in, requested; out, detected or kept.

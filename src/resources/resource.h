@@ -162,3 +162,19 @@
 #define IDS_REASON_EXISTS           32934
 #define IDS_REASON_CROSS_DEVICE     32935
 #define IDS_FILEOP_PREPARING        32936
+
+// Saving a document whose file would not come back byte for byte.
+#define IDS_SAVE_CHANGES_PROMPT     33000
+#define IDS_SAVE_CHANGE_STAND_INS   33001
+#define IDS_SAVE_CHANGE_UTF16       33002
+#define IDS_SAVE_CHANGE_ODD_BYTE    33003
+#define IDS_SAVE_CHANGE_BYTES       33004
+#define IDS_SAVE_CHANGE_BREAKS      33005
+#define IDS_OPENED_READONLY         33006
+#define IDS_INEXACT_STAND_INS       33007
+#define IDS_INEXACT_ODD_BYTE        33008
+#define IDS_INEXACT_BYTES           33009
+#define IDS_BREAK_CRLF              33010
+#define IDS_BREAK_LF                33011
+#define IDS_BREAK_CR                33012
+#define IDS_BREAK_CRCRLF            33013

@@ -22,6 +22,47 @@ constexpr UINT kChangedPrompt = MB_YESNO | MB_ICONQUESTION;             // 0x24
 // message still fits the formatting page.
 constexpr int kShownPathUnits = 1000;
 constexpr UINT kFailureBox = MB_OK | MB_ICONEXCLAMATION;                // 0x30
+// No is the default: a hasty Enter leaves the file as it was.
+constexpr UINT kChangesPrompt = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;  // 0x124
+constexpr UINT kNoteBox = MB_OK | MB_ICONINFORMATION;                   // 0x40
+
+int Clamped(int64_t count) { return count > INT32_MAX ? INT32_MAX : static_cast<int>(count); }
+
+UINT BreakNameId(LineBreak style) {
+    switch (style) {
+        case LineBreak::Lf: return IDS_BREAK_LF;
+        case LineBreak::Cr: return IDS_BREAK_CR;
+        case LineBreak::CrCrLf: return IDS_BREAK_CRCRLF;
+        default: return IDS_BREAK_CRLF;
+    }
+}
+
+// Appends one line of the changes prompt; false when memory ran out.
+bool AppendLine(WideString& lines, const WideString& line) {
+    if (line.IsEmpty()) return false;
+    return (lines.IsEmpty() || lines.Append(L"\n")) && lines.Append(line);
+}
+
+// The lines that say what a save will change.
+bool DescribeChanges(const SaveChanges& changes, WideString& lines) {
+    WideString line;
+    if (changes.standIns > 0) {
+        if (!line.FormatId(IDS_SAVE_CHANGE_STAND_INS, Clamped(changes.standIns)) || !AppendLine(lines, line)) {
+            return false;
+        }
+    }
+    if (changes.toUtf16 && (!line.Load(IDS_SAVE_CHANGE_UTF16) || !AppendLine(lines, line))) return false;
+    if (changes.oddByte && (!line.Load(IDS_SAVE_CHANGE_ODD_BYTE) || !AppendLine(lines, line))) return false;
+    if (changes.otherBytes && (!line.Load(IDS_SAVE_CHANGE_BYTES) || !AppendLine(lines, line))) return false;
+    if (changes.breaksUnified) {
+        WideString name;
+        if (!name.Load(BreakNameId(changes.style)) || !line.FormatId(IDS_SAVE_CHANGE_BREAKS, name.c_str()) ||
+            !AppendLine(lines, line)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // The text with its middle replaced by "..." when it is longer than maxUnits.
 WideString ShortenedInTheMiddle(const wchar_t* text, int maxUnits) {
@@ -85,6 +126,37 @@ bool MainFrame::OpenFile(const wchar_t* path, TextEncoding encoding) {
                     !view_.LoadedExactly();
     SendMessageW(client_, EM_SETREADONLY, readOnly, 0);
     AfterDocumentChange();
+    if (!view_.LoadedExactly()) TellWhyReadOnly(path);
+    return true;
+}
+
+void MainFrame::TellWhyReadOnly(const wchar_t* path) {
+    WideString reason;
+    bool made = view_.OddByte()            ? reason.Load(IDS_INEXACT_ODD_BYTE)
+                : view_.StandIns() > 0     ? reason.FormatId(IDS_INEXACT_STAND_INS, Clamped(view_.StandIns()))
+                                           : reason.Load(IDS_INEXACT_BYTES);
+    WideString text;
+    if (!made || !text.FormatId(IDS_OPENED_READONLY, ShortenedInTheMiddle(path, kShownPathUnits).c_str(),
+                                reason.c_str())) {
+        return;
+    }
+    DeviceMessageBox(hwnd_, text, ApplicationTitle(), kNoteBox);
+}
+
+bool MainFrame::ConsentToSaveChanges(const wchar_t* target, TextEncoding encoding, bool& asked) {
+    asked = false;
+    SaveChanges changes;
+    if (!view_.Handle() || !view_.SaveWouldChangeFile(encoding, changes)) return true;
+    WideString lines;
+    WideString text;
+    // A prompt that cannot be made is a prompt not answered Yes.
+    if (!DescribeChanges(changes, lines) ||
+        !text.FormatId(IDS_SAVE_CHANGES_PROMPT, ShortenedInTheMiddle(target, kShownPathUnits).c_str(), lines.c_str())) {
+        return false;
+    }
+    asked = true;
+    if (DeviceMessageBox(hwnd_, text, ApplicationTitle(), kChangesPrompt) != IDYES) return false;
+    view_.AcceptSaveChanges();
     return true;
 }
 
@@ -94,10 +166,15 @@ bool MainFrame::SaveFile(const wchar_t* path, TextEncoding encoding) {
     if (ownFile && ChangedByAnotherProgram()) {
         if (ShowBox(hwnd_, IDS_CHANGED_PROMPT, target, kChangedPrompt) != IDYES) return false;
     }
+    // Whatever the read-only mode, a save that would change the file's bytes
+    // beyond the user's edits asks first, saying how.
+    bool askedChanges = false;
+    if (!ConsentToSaveChanges(target, encoding, askedChanges)) return false;
     DWORD attributes = GetFileAttributesW(target);
     bool readOnlyFile = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    // A document shown read-only is written over only after the same question.
-    bool readOnlyView = ownFile && client_ && (GetWindowLongW(client_, GWL_STYLE) & ES_READONLY);
+    // A document shown read-only is written over only after a question: the
+    // one above, or else the read-only one.
+    bool readOnlyView = ownFile && client_ && (GetWindowLongW(client_, GWL_STYLE) & ES_READONLY) && !askedChanges;
     bool unlocked = false;
     if (readOnlyFile || readOnlyView) {
         if (ShowBox(hwnd_, IDS_READONLY_PROMPT, nullptr, kReadOnlyPrompt) != IDYES) return false;

@@ -116,6 +116,11 @@ private:
     void ApplyEditFont();
     void AfterDocumentChange();
     bool ChangedByAnotherProgram() const;
+    // Asks before a save that would write the file otherwise than it was
+    // loaded; true when the save may go on.
+    bool ConsentToSaveChanges(const wchar_t* target, TextEncoding encoding, bool& asked);
+    // Says once, after an open, why a document that did not load byte for byte is read-only.
+    void TellWhyReadOnly(const wchar_t* path);
     // Takes the view's control as the client window when the view has replaced it.
     void FollowViewWindow();
     // Has the view's control report its changes (EN_CHANGE), for the recovery copy.

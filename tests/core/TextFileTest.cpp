@@ -206,6 +206,41 @@ TEST(TextFileTest, LoadsEmptyAndEncodedFiles) {
     EXPECT_TRUE(l.hasBom);
 }
 
+TEST(TextFileTest, ALoadSaysWhatTheTextCannotGiveBack) {
+    // Files a Chinese system (code page 936) cannot show whole, and ones it can.
+    BX_REQUIRE_ANSI_CODE_PAGE(936u);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool exact;
+        int64_t standIns;
+        bool oddByte;
+    };
+    const Case cases[] = {
+        {"GB18030 outside GBK", "a\x82\x35\x8F\x33" "b?", false, 2, false},
+        {"stray lead byte before a quote", "\"x\x81\"", false, 1, false},
+        {"malformed UTF-8 after a BOM", "\xEF\xBB\xBF\xE4\xB8\xAD\xFF\xEF\xBF\xBD", false, 1, false},
+        {"UTF-8 cut in its last character", "\xE4\xB8\xAD\xE6\x96", false, 1, false},
+        {"UTF-16 with an odd last byte", std::string("\xFF\xFE" "a\0b", 5), false, 0, true},
+        {"GBK with a real question mark", "\xD6\xD0?", true, 0, false},
+        {"UTF-8 holding U+FFFD", "\xEF\xBB\xBF\xEF\xBF\xBD", true, 0, false},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring path = dir.File(L"case.txt");
+        ASSERT_TRUE(WriteBytes(path, c.bytes));
+        WideString text;
+        TextEncoding encoding = TextEncoding::AutoDetect;
+        bool hasBom = false;
+        brevitex::LoadFacts facts;
+        ASSERT_TRUE(LoadTextFile(path.c_str(), text, encoding, hasBom, &facts));
+        EXPECT_EQ(facts.exact, c.exact);
+        EXPECT_EQ(facts.standIns, c.standIns);
+        EXPECT_EQ(facts.oddByte, c.oddByte);
+    }
+}
+
 TEST(TextFileTest, RefusesFilesTooLargeToHold) {
     TempDir dir;
     // 4 GiB and more: the low 32 bits alone would load a fragment.

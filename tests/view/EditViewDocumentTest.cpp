@@ -67,6 +67,7 @@ TEST_F(EditViewDocumentTest, ConsistentBreaksComeBackByteForByte) {
         "\n\n\n",
         "a\r\n\r\n\r\n",
         "no break at all",
+        "twice\r\r\nconverted\r\r\n",
         "\xEF\xBB\xBF\xE4\xB8\xAD\xE6\x96\x87\nline\n",
         "\xFF\xFE" + Utf16(L"\x4e2d\r\x6587\rend\r"),
         "\xFF\xFE" + Utf16(std::wstring(L"nul\0inside\r\nkept\r\n", 18)),
@@ -81,20 +82,52 @@ TEST_F(EditViewDocumentTest, ConsistentBreaksComeBackByteForByte) {
     }
 }
 
-TEST_F(EditViewDocumentTest, MixedBreaksKeepEveryLineInTheFirstStyle) {
+TEST_F(EditViewDocumentTest, MixedBreaksKeepEveryLineInTheMostFrequentStyle) {
     std::wstring path = WriteFile(L"mixed.txt", "a\r\nb\nc\rd\r\r\ne\n");
     ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
-    EXPECT_EQ(view.DocumentLineBreak(), LineBreak::CrLf);
-    EXPECT_EQ(Send(EM_GETLINECOUNT), 7);
+    EXPECT_EQ(view.DocumentLineBreak(), LineBreak::Lf);
+    EXPECT_TRUE(view.MixedLineBreaks());
+    EXPECT_TRUE(view.LoadedExactly()) << "the bytes decode exactly; only the breaks differ";
+    EXPECT_EQ(Send(EM_GETLINECOUNT), 6);
     ASSERT_TRUE(view.SaveDocument(L"", TextEncoding::AutoDetect));
-    EXPECT_EQ(Bytes(path), "a\r\nb\r\nc\r\nd\r\n\r\ne\r\n");
+    EXPECT_EQ(Bytes(path), "a\nb\nc\nd\ne\n");
+    EXPECT_FALSE(view.MixedLineBreaks());
 
-    // CR CR LF is a lone CR and a CR LF: two breaks, none lost, in CR style.
+    // CR CR LF is one break, neither lost nor doubled.
     path = WriteFile(L"crcrlf.txt", "top\r\r\nbottom");
     ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
-    EXPECT_EQ(Send(EM_GETLINECOUNT), 3);
+    EXPECT_EQ(Send(EM_GETLINECOUNT), 2);
+    EXPECT_FALSE(view.MixedLineBreaks());
     ASSERT_TRUE(view.SaveDocument(L"", TextEncoding::AutoDetect));
-    EXPECT_EQ(Bytes(path), "top\r\rbottom");
+    EXPECT_EQ(Bytes(path), "top\r\r\nbottom");
+}
+
+TEST_F(EditViewDocumentTest, UndoAndRedoAcrossASaveFollowTheSavedText) {
+    std::wstring path = WriteFile(L"undo.txt", "abc\r\n");
+    ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+    Send(EM_SETSEL, 0, 0);
+    Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"x"));
+    ASSERT_TRUE(view.SaveDocument(L"", TextEncoding::AutoDetect));
+    ASSERT_EQ(Bytes(path), "xabc\r\n");
+    struct Step {
+        UINT message;
+        bool modified;
+    };
+    // Away from the saved text, back to it, away again; the keyboard's undo as well.
+    const Step steps[] = {{EM_UNDO, true}, {EM_REDO, false}, {WM_UNDO, true}, {EM_REDO, false}};
+    for (const Step& step : steps) {
+        Send(step.message);
+        EXPECT_EQ(Send(EM_GETMODIFY) != 0, step.modified) << step.message;
+    }
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    Send(WM_KEYDOWN, 'Z', 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(StreamedText(view.Handle()), L"abc\r\n");
+    EXPECT_NE(Send(EM_GETMODIFY), 0) << "Ctrl+Z";
 }
 
 TEST_F(EditViewDocumentTest, BreaksTypedIntoADocumentTakeItsStyle) {
