@@ -15,6 +15,12 @@ bool EditView::CaptureRecovery(RecoveryRecord* record) {
     record->encoding = encoding_;
     record->writeBom = writeBom_;
     record->loadedExactly = loadedExactly_;
+    record->standIns = standIns_;
+    record->oddByte = oddByte_;
+    record->mixedBreaks = mixedBreaks_;
+    record->changesAccepted = changesAccepted_;
+    record->savedLength = savedDigest_.length;
+    record->savedHash = savedDigest_.hash;
     record->lineBreak = lineBreak_;
     record->stamp = stamp_;
     record->text = std::move(text);
@@ -37,6 +43,11 @@ bool EditView::RestoreRecovery(const RecoveryRecord& record) {
     writeBom_ = record.writeBom;
     lineBreak_ = record.lineBreak;
     loadedExactly_ = record.loadedExactly;
+    standIns_ = record.standIns;
+    oddByte_ = record.oddByte;
+    mixedBreaks_ = record.mixedBreaks;
+    changesAccepted_ = record.changesAccepted;
+    savedDigest_ = TextDigest{record.savedLength, record.savedHash};
     stamp_ = record.stamp;
     Send(EM_EMPTYUNDOBUFFER);
     Send(EM_SETSEL, 0, 0);

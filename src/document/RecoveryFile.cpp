@@ -25,6 +25,9 @@ constexpr uint64_t kLongestText = 512ull * 1024 * 1024;
 constexpr uint32_t kFlagBom = 0x1;
 constexpr uint32_t kFlagExact = 0x2;
 constexpr uint32_t kFlagStamp = 0x4;
+constexpr uint32_t kFlagOddByte = 0x8;
+constexpr uint32_t kFlagMixedBreaks = 0x10;
+constexpr uint32_t kFlagAccepted = 0x20;
 
 #pragma pack(push, 1)
 struct Header {
@@ -39,6 +42,9 @@ struct Header {
     uint64_t textUnits;
     uint64_t stampWrite;
     uint64_t stampSize;
+    int64_t standIns;
+    int64_t savedLength;
+    uint64_t savedHash;
 };
 struct Trailer {
     uint64_t hash;
@@ -139,6 +145,25 @@ bool RecoveryFolder(WideString* folder, bool create) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool BackupFolder(WideString* folder, bool create) {
+    WideString recovery;
+    if (!RecoveryFolder(&recovery, create)) return false;
+    // Beside the recovery folder: its parent, or the folder named for tests.
+    wchar_t given[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableW(L"BREVITEX_RECOVERY", given, MAX_PATH);
+    WideString base = recovery;
+    if (!(length > 0 && length < MAX_PATH)) {
+        const wchar_t* slash = wcsrchr(recovery, L'\\');
+        if (!slash) return false;
+        base = WideString(recovery.c_str(), static_cast<int>(slash - recovery.c_str()));
+    }
+    *folder = base;
+    if (!folder->Append(L"\\Backup")) return false;
+    if (create) CreateDirectoryW(*folder, nullptr);
+    DWORD attributes = GetFileAttributesW(*folder);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 uint64_t CurrentProcessStart() {
     FILETIME created{}, exited{}, kernel{}, user{};
     if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
@@ -168,7 +193,11 @@ bool WriteRecoveryFile(const wchar_t* path, const RecoveryRecord& record) {
     header.processStart = record.processStart;
     header.encoding = static_cast<int32_t>(record.encoding);
     header.flags = (record.writeBom ? kFlagBom : 0) | (record.loadedExactly ? kFlagExact : 0) |
-                   (record.stamp.known ? kFlagStamp : 0);
+                   (record.stamp.known ? kFlagStamp : 0) | (record.oddByte ? kFlagOddByte : 0) |
+                   (record.mixedBreaks ? kFlagMixedBreaks : 0) | (record.changesAccepted ? kFlagAccepted : 0);
+    header.standIns = record.standIns;
+    header.savedLength = record.savedLength;
+    header.savedHash = record.savedHash;
     header.lineBreak = static_cast<uint32_t>(record.lineBreak);
     header.pathUnits = static_cast<uint32_t>(record.path.Length());
     header.textUnits = static_cast<uint64_t>(record.text.Length());
@@ -229,6 +258,12 @@ bool ReadRecoveryFile(const wchar_t* path, RecoveryRecord* record) {
     read.stamp.known = (header.flags & kFlagStamp) != 0;
     read.stamp.lastWrite = header.stampWrite;
     read.stamp.size = header.stampSize;
+    read.oddByte = (header.flags & kFlagOddByte) != 0;
+    read.mixedBreaks = (header.flags & kFlagMixedBreaks) != 0;
+    read.changesAccepted = (header.flags & kFlagAccepted) != 0;
+    read.standIns = header.standIns;
+    read.savedLength = header.savedLength;
+    read.savedHash = header.savedHash;
     *record = std::move(read);
     return true;
 }

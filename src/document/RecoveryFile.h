@@ -25,6 +25,15 @@ struct RecoveryRecord {
     TextEncoding encoding = TextEncoding::Ansi;
     bool writeBom = false;
     bool loadedExactly = true;
+    // What the load found that a save would change, and whether the user
+    // already agreed to it, so that a restored document asks as it would have.
+    int64_t standIns = 0;
+    bool oddByte = false;
+    bool mixedBreaks = false;
+    bool changesAccepted = false;
+    // Length and hash of the text as last loaded or saved.
+    int64_t savedLength = 0;
+    uint64_t savedHash = 0;
     LineBreak lineBreak = LineBreak::CrLf;
     FileStamp stamp;            // the file as last loaded or saved
     WideString text;            // the control's text, a CR for each break
@@ -33,6 +42,10 @@ struct RecoveryRecord {
 // The folder of the copies: BREVITEX_RECOVERY when set, else "Brevitex\Recovery"
 // under the user's local application data. With create, made when missing.
 bool RecoveryFolder(WideString* folder, bool create);
+
+// The folder for the copy of a file a save takes before it writes over the
+// file ("Backup" beside the recovery folder); with create, made when missing.
+bool BackupFolder(WideString* folder, bool create);
 
 // The creation time of the current process, as stored in a record.
 uint64_t CurrentProcessStart();

@@ -25,6 +25,10 @@ RecoveryRecord SampleRecord(DWORD processId, uint64_t processStart) {
     record.encoding = TextEncoding::Utf16;
     record.writeBom = true;
     record.loadedExactly = false;
+    record.standIns = 3;
+    record.mixedBreaks = true;
+    record.savedLength = 17;
+    record.savedHash = 0x1234567890ull;
     record.lineBreak = LineBreak::Lf;
     record.stamp = FileStamp{1234, 56, true};
     record.text = L"第一行\r第二行 typed";
@@ -45,6 +49,12 @@ TEST(RecoveryFileTest, WholeRecordsComeBackAndDamagedOnesNever) {
     EXPECT_EQ(read.encoding, TextEncoding::Utf16);
     EXPECT_TRUE(read.writeBom);
     EXPECT_FALSE(read.loadedExactly);
+    EXPECT_EQ(read.standIns, 3);
+    EXPECT_TRUE(read.mixedBreaks);
+    EXPECT_FALSE(read.oddByte);
+    EXPECT_FALSE(read.changesAccepted);
+    EXPECT_EQ(read.savedLength, 17);
+    EXPECT_EQ(read.savedHash, 0x1234567890ull);
     EXPECT_EQ(read.lineBreak, LineBreak::Lf);
     EXPECT_TRUE(read.stamp == (FileStamp{1234, 56, true}));
     EXPECT_EQ(read.text, L"第一行\r第二行 typed");
