@@ -8,6 +8,7 @@
 #include <cwchar>
 
 #include "document/BufferedFile.h"
+#include "document/RecoveryFile.h"
 #include "document/TextCodec.h"
 
 namespace brevitex {
@@ -69,14 +70,43 @@ bool WriteRaw(HANDLE file, const unsigned char* bytes, uint64_t size) {
     return true;
 }
 
+// Removes the backup copies in the folder that a process of this program,
+// gone now, left when it ended in the middle of a save ("~bvx<pid>-<n>.tmp").
+void RemoveStaleBackups(const WideString& folder) {
+    WideString pattern = folder;
+    if (!pattern.Append(L"~bvx*-*.tmp")) return;
+    WIN32_FIND_DATAW data{};
+    HANDLE search = FindFirstFileW(pattern, &data);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        wchar_t* end = nullptr;
+        const unsigned long id = wcstoul(data.cFileName + 4, &end, 10);
+        if (!end || *end != L'-' || id == GetCurrentProcessId()) continue;
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+        DWORD exitCode = STILL_ACTIVE;
+        if (process) {
+            GetExitCodeProcess(process, &exitCode);
+            CloseHandle(process);
+        } else if (GetLastError() != ERROR_INVALID_PARAMETER) {
+            continue;  // a process that may still run, of another user
+        }
+        if (process && exitCode == STILL_ACTIVE) continue;
+        WideString stale = folder;
+        if (stale.Append(data.cFileName)) DeleteFileW(stale);
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+}
+
 // A new file with a temporary name in the folder (ending in a separator, or
-// empty for the current one), opened for writing; its name comes back in tempPath.
+// empty for the current one), opened for writing; its name, which carries this
+// process's id, comes back in tempPath.
 HANDLE CreateTempIn(const WideString& folder, WideString& tempPath) {
     DWORD seed = GetTickCount() ^ (GetCurrentThreadId() << 16);
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-        wchar_t name[32];
-        _snwprintf(name, 32, L"~bvx%08lX.tmp", static_cast<unsigned long>(seed + attempt * 7919u));
-        name[31] = 0;
+        wchar_t name[48];
+        _snwprintf(name, 48, L"~bvx%lu-%08lX.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
+                   static_cast<unsigned long>(seed + attempt * 7919u));
+        name[47] = 0;
         WideString candidate = folder;
         if (!candidate.Append(name)) return INVALID_HANDLE_VALUE;
         HANDLE file = CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
@@ -100,8 +130,8 @@ WideString FolderOf(const wchar_t* path) {
 }
 
 // A copy of a file's bytes taken before the file is written over, so that a
-// failed save can put them back. The copy lives beside the file, or in the
-// temporary folder where the file's folder takes no new files; it is removed
+// failed save can put them back. The copy lives in the program's backup
+// folder, else beside the file, else in the temporary folder; it is removed
 // on destruction unless a failed restore made it the only copy left.
 class Backup {
 public:
@@ -123,6 +153,14 @@ public:
         mappingSize.QuadPart = size_;
         MappedView view(original, mappingSize);
         if (!view.Bytes()) return false;
+        // The program's own folder first: a copy left there by a crash is
+        // never left in the user's folder. Copies a crashed save left go.
+        RemoveStaleBackups(FolderOf(path));
+        WideString own;
+        if (BackupFolder(&own, true) && own.Append(L"\\")) {
+            RemoveStaleBackups(own);
+            if (WriteCopy(own, view.Bytes())) return true;
+        }
         if (WriteCopy(FolderOf(path), view.Bytes())) return true;
         wchar_t temp[MAX_PATH + 1];
         DWORD length = GetTempPathW(MAX_PATH + 1, temp);

@@ -301,6 +301,29 @@ TEST(TextFileTest, SaveReplacesContentAndKeepsAttributes) {
     EXPECT_EQ(FilesIn(dir.Path()).size(), 2u);
 }
 
+TEST(TextFileTest, BackupsNeverStayInTheUsersFolderAndStaleOnesGo) {
+    TempDir dir;
+    TempDir own;
+    testsupport::ScopedEnvironment folder(L"BREVITEX_RECOVERY", own.Path().c_str());
+    ASSERT_TRUE(CreateDirectoryW(own.File(L"Backup").c_str(), nullptr));
+    // Left by a save of a process that has gone, here and in the user's folder.
+    const std::wstring staleOwn = own.File(L"Backup\\~bvx4294967280-0000BEEF.tmp");
+    const std::wstring staleHere = dir.File(L"~bvx4294967280-0000BEEF.tmp");
+    const std::wstring usersOwn = dir.File(L"~bvxnotes.tmp");
+    ASSERT_TRUE(WriteBytes(staleOwn, "old copy"));
+    ASSERT_TRUE(WriteBytes(staleHere, "old copy"));
+    ASSERT_TRUE(WriteBytes(usersOwn, "the user's"));
+    std::wstring path = dir.File(L"doc.txt");
+    ASSERT_TRUE(WriteBytes(path, std::string(5000, 'o')));
+    ASSERT_TRUE(Save(path, L"new", TextEncoding::Utf8, false));
+    EXPECT_EQ(ReadFileBytes(path), "new");
+    EXPECT_EQ(GetFileAttributesW(staleOwn.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(staleHere.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(FilesIn(dir.Path()).size(), 2u) << "only the user's files";
+    EXPECT_TRUE(FilesIn(own.File(L"Backup")).empty());
+    EXPECT_NE(GetFileAttributesW(usersOwn.c_str()), INVALID_FILE_ATTRIBUTES) << "a name not of our pattern stays";
+}
+
 TEST(TextFileTest, WritesThroughTheBufferInWholeLoads) {
     TempDir dir;
     std::wstring path = dir.File(L"buffered.txt");
