@@ -21,7 +21,9 @@ using testsupport::UnixPath;
 namespace {
 
 std::wstring SavePrompt(const std::wstring& name) { return L"文档\"" + name + L"\"已修改,是否保存?"; }
-std::wstring ChangedPrompt(const std::wstring& name) { return L"文件\"" + name + L"\"已被其他程序修改,是否覆盖?"; }
+std::wstring ChangedPrompt(const std::wstring& name) {
+    return L"文件\"" + name + L"\"在本窗口打开或保存之后已被更改(可能是另一个程序,或本程序的另一个窗口),是否覆盖?";
+}
 constexpr wchar_t kReadOnlyPromptText[] = L"只读文档,是否继续保存?";
 
 class DocumentCommandsTest : public FrameTest {
