@@ -280,6 +280,9 @@ bool BToolBar::OnPaint(WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (!WindowTextString(hwnd_, text) || text.IsEmpty()) return true;
     HDC dc = GetDC(hwnd_);
     if (!dc) return true;
+    // The text is drawn outside the paint's own region too: what it covers is
+    // erased first, or a text drawn over itself thickens.
+    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     auto font = reinterpret_cast<HFONT>(Send(WM_GETFONT));
