@@ -162,3 +162,4 @@
 #define IDS_REASON_EXISTS           32934
 #define IDS_REASON_CROSS_DEVICE     32935
 #define IDS_FILEOP_PREPARING        32936
+#define IDS_CALL_FAILED             33100
