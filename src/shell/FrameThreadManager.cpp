@@ -17,6 +17,23 @@ std::atomic<int> g_runningFrames{0};
 
 void ShowManagerError(const wchar_t* text) { DeviceMessageBox(nullptr, text, ApplicationTitle(), MB_OK); }
 
+DWORD WINAPI RefusalThreadProc(void* text) {
+    ShowManagerError(static_cast<const wchar_t*>(text));
+    return 0;
+}
+
+// A refused window request is told from a thread of its own: a box on the
+// main thread would run its own message loop, which drops the requests that
+// arrive meanwhile untold. The box ends with the process if still open then.
+void TellRefusal(const wchar_t* text) {
+    HANDLE thread = CreateThread(nullptr, 0, RefusalThreadProc, const_cast<wchar_t*>(text), 0, nullptr);
+    if (thread) {
+        CloseHandle(thread);
+    } else {
+        ShowManagerError(text);
+    }
+}
+
 }  // namespace
 
 wchar_t* DuplicateOnHeap(const wchar_t* text, size_t maxUnits) {
@@ -37,13 +54,20 @@ void FreeOnHeap(void* block) {
 
 bool EndingLastFrameThread() { return g_runningFrames.fetch_sub(1) == 1; }
 
-DWORD FrameThreadManager::RunThreads(wchar_t* commandLine, int showCommand) {
+DWORD FrameThreadManager::RunThreads(wchar_t* commandLine, int showCommand, HANDLE startupLock) {
     // Make sure this thread has a message queue before anyone posts to it.
     MSG msg;
     PeekMessageW(&msg, nullptr, UWM_NEW_FRAME, UWM_NEW_FRAME, PM_NOREMOVE);
 
-    StartFrameThread(commandLine, showCommand);
+    HANDLE windowMade = startupLock ? CreateEventW(nullptr, TRUE, FALSE, nullptr) : nullptr;
+    StartFrameThread(commandLine, showCommand, windowMade);
     DWORD result = count_;
+    if (windowMade && count_ > 0) {
+        HANDLE either[] = {windowMade, handles_[0]};
+        WaitForMultipleObjects(2, either, FALSE, INFINITE);
+    }
+    if (windowMade) CloseHandle(windowMade);
+    if (startupLock) ReleaseMutex(startupLock);
 
     while (count_ > 0) {
         // MWMO_INPUTAVAILABLE: wake for every queued message, not only for input
@@ -64,20 +88,21 @@ DWORD FrameThreadManager::RunThreads(wchar_t* commandLine, int showCommand) {
     return result;
 }
 
-DWORD FrameThreadManager::StartFrameThread(wchar_t* commandLine, int showCommand) {
+DWORD FrameThreadManager::StartFrameThread(wchar_t* commandLine, int showCommand, HANDLE windowMade) {
     if (count_ == kMaxThreads) {
         FreeOnHeap(commandLine);
-        ShowManagerError(L"ERROR: Cannot create ANY MORE threads!!!");
+        TellRefusal(L"ERROR: Cannot create ANY MORE threads!!!");
         return 0;
     }
     auto* data = static_cast<FrameStartData*>(HeapAlloc(GetProcessHeap(), 0, sizeof(FrameStartData)));
     if (!data) {
         FreeOnHeap(commandLine);
-        ShowManagerError(L"ERROR: Cannot create thread!!!");
+        TellRefusal(L"ERROR: Cannot create thread!!!");
         return 0;
     }
     data->commandLine = commandLine;
     data->showCommand = showCommand;
+    data->windowMade = windowMade;
     DWORD threadId = 0;
     g_runningFrames.fetch_add(1);
     HANDLE thread = CreateThread(nullptr, 0, FrameThreadProc, data, 0, &threadId);
@@ -85,7 +110,7 @@ DWORD FrameThreadManager::StartFrameThread(wchar_t* commandLine, int showCommand
         g_runningFrames.fetch_sub(1);
         FreeOnHeap(commandLine);
         FreeOnHeap(data);
-        ShowManagerError(L"ERROR: Cannot create thread!!!");
+        TellRefusal(L"ERROR: Cannot create thread!!!");
         return 0;
     }
     handles_[count_++] = thread;
