@@ -62,6 +62,7 @@ DWORD FrameThreadManager::RunThreads(wchar_t* commandLine, int showCommand, HAND
     HANDLE windowMade = startupLock ? CreateEventW(nullptr, TRUE, FALSE, nullptr) : nullptr;
     StartFrameThread(commandLine, showCommand, windowMade);
     DWORD result = count_;
+    // Copies waiting on the start-up lock look for this window next.
     if (windowMade && count_ > 0) {
         HANDLE either[] = {windowMade, handles_[0]};
         WaitForMultipleObjects(2, either, FALSE, INFINITE);

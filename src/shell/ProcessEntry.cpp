@@ -72,6 +72,7 @@ int RunProcess(HINSTANCE instance, const wchar_t* commandLine, int showCommand) 
     if (wchar_t* copy = DuplicateOnHeap(commandLine)) {
         FrameThreadManager manager;
         result = manager.RunThreads(copy, showCommand, startupLock);
+        // Released by the manager once the first window was made.
         if (startupLock) CloseHandle(startupLock);
         startupLock = nullptr;
     }
