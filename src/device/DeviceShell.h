@@ -109,9 +109,13 @@ bool DeviceOutboxFile(const wchar_t* fileName, wchar_t* buffer, UINT capacity);
 
 // Appends one record to an outbox file as a UTF-8 line: the local time
 // ("YYYY-MM-DD hh:mm:ss") and the fields, separated by tabs. Backslash, tab,
-// CR and LF inside a field are written as \\, \t, \r and \n, so every record
-// stays on its line. False, with the last error set, when it was not written whole.
-bool DeviceAppendOutboxRecord(const wchar_t* fileName, const wchar_t* const* fields, int count);
+// CR and LF inside a field are written as \\, \t, \r and \n; every other
+// control (C0, DEL, C1, NUL included), U+2028, U+2029 and a lone surrogate as
+// \uXXXX (four upper-case hex digits), so every record stays one plain line.
+// lengths, when given, holds each field's length in units (-1: up to its
+// terminator). False, with the last error set, when it was not written whole.
+bool DeviceAppendOutboxRecord(const wchar_t* fileName, const wchar_t* const* fields, int count,
+                              const int* lengths = nullptr);
 
 // ---- Message boxes ----------------------------------------------------------
 

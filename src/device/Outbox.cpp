@@ -1,5 +1,6 @@
 // The outbox of the device's short-message and phone libraries: where the
 // records go, and appending one record as a UTF-8 line.
+#include <climits>
 #include <cwchar>
 
 #include "common/WideString.h"
@@ -9,11 +10,27 @@ namespace brevitex {
 
 namespace {
 
-// Appends a field with backslash, tab, CR and LF escaped.
-bool AppendEscaped(WideString& line, const wchar_t* field) {
-    const int length = field ? static_cast<int>(wcslen(field)) : 0;
+// A code unit that would break the record's line or its UTF-8 form: the C0
+// and C1 controls, DEL, the line and paragraph separators, and a surrogate
+// without its partner (which UTF-8 cannot carry).
+bool NeedsCodeEscape(const wchar_t* field, int length, int i) {
+    const wchar_t c = field[i];
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029) return true;
+    if (c >= 0xD800 && c <= 0xDBFF) return i + 1 >= length || field[i + 1] < 0xDC00 || field[i + 1] > 0xDFFF;
+    if (c >= 0xDC00 && c <= 0xDFFF) return i == 0 || field[i - 1] < 0xD800 || field[i - 1] > 0xDBFF;
+    return false;
+}
+
+// Appends a field of length units (-1: up to its terminator) with backslash,
+// tab, CR and LF written as \\, \t, \r and \n, and every other control or
+// separator as \u and four hex digits.
+bool AppendEscaped(WideString& line, const wchar_t* field, int length) {
+    if (!field) length = 0;
+    if (length < 0) length = static_cast<int>(wcslen(field));
     const int start = line.Length();
-    wchar_t* out = line.GetBuffer(start + 2 * length);
+    constexpr int kLongestEscape = 6;
+    if (length > (INT_MAX - 1 - start) / kLongestEscape) return false;
+    wchar_t* out = line.GetBuffer(start + kLongestEscape * length);
     if (!out) return false;
     int at = start;
     for (int i = 0; i < length; ++i) {
@@ -22,6 +39,12 @@ bool AppendEscaped(WideString& line, const wchar_t* field) {
         if (escaped) {
             out[at++] = L'\\';
             c = escaped;
+        } else if (NeedsCodeEscape(field, length, i)) {
+            static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
+            out[at++] = L'\\';
+            out[at++] = L'u';
+            for (int shift = 12; shift > 0; shift -= 4) out[at++] = kHex[(c >> shift) & 0xF];
+            c = kHex[c & 0xF];
         }
         out[at++] = c;
     }
@@ -29,7 +52,7 @@ bool AppendEscaped(WideString& line, const wchar_t* field) {
     return true;
 }
 
-bool BuildRecord(WideString& line, const wchar_t* const* fields, int count) {
+bool BuildRecord(WideString& line, const wchar_t* const* fields, const int* lengths, int count) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     if (!line.Format(L"%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
@@ -37,7 +60,7 @@ bool BuildRecord(WideString& line, const wchar_t* const* fields, int count) {
         return false;
     }
     for (int i = 0; i < count; ++i) {
-        if (!line.Append(L"\t") || !AppendEscaped(line, fields[i])) return false;
+        if (!line.Append(L"\t") || !AppendEscaped(line, fields[i], lengths ? lengths[i] : -1)) return false;
     }
     return line.Append(L"\r\n");
 }
@@ -81,14 +104,14 @@ bool DeviceOutboxFile(const wchar_t* fileName, wchar_t* buffer, UINT capacity) {
     return written >= 0 && static_cast<UINT>(written) < capacity;
 }
 
-bool DeviceAppendOutboxRecord(const wchar_t* fileName, const wchar_t* const* fields, int count) {
+bool DeviceAppendOutboxRecord(const wchar_t* fileName, const wchar_t* const* fields, int count, const int* lengths) {
     wchar_t path[MAX_PATH] = {};
     if (!DeviceOutboxFile(fileName, path, MAX_PATH)) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
     WideString line;
-    if (!BuildRecord(line, fields, count)) {
+    if (!BuildRecord(line, fields, lengths, count)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }

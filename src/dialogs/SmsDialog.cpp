@@ -33,13 +33,8 @@ bool SmsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
 }
 
 bool SmsDialog::IsPhoneNumber(const wchar_t* text) {
-    if (!text) return false;
-    const wchar_t* digits = text[0] == L'+' ? text + 1 : text;
-    if (!digits[0] || !text[1]) return false;  // one character is never a number
-    for (const wchar_t* c = digits; *c; ++c) {
-        if (*c < L'0' || *c > L'9') return false;
-    }
-    return true;
+    // One character is never taken for a number, though it may be sent to.
+    return IsSendableNumber(text) && text[1] != 0;
 }
 
 void SmsDialog::Prepare(HWND editControl, bool modal) {

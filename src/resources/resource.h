@@ -178,3 +178,4 @@
 #define IDS_BREAK_LF                33011
 #define IDS_BREAK_CR                33012
 #define IDS_BREAK_CRCRLF            33013
+#define IDS_CALL_FAILED             33100

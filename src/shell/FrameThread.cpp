@@ -72,6 +72,8 @@ DWORD WINAPI FrameThreadProc(void* param) {
                                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ProgramInstance(),
                                        commandLine ? commandLine : const_cast<wchar_t*>(L""));
         }
+        // From here a later copy of the program can find this window.
+        if (data->windowMade) SetEvent(data->windowMade);
         if (window) frame.SetAccelerators(LoadAcceleratorsW(ProgramInstance(), MAKEINTRESOURCEW(101)));
         int showCommand = data->showCommand;
         if (window && data->recoveryFile) frame.RestoreRecovered(data->recoveryFile);

@@ -19,6 +19,23 @@ std::atomic<int> g_runningFrames{0};
 
 void ShowManagerError(const wchar_t* text) { DeviceMessageBox(nullptr, text, ApplicationTitle(), MB_OK); }
 
+DWORD WINAPI RefusalThreadProc(void* text) {
+    ShowManagerError(static_cast<const wchar_t*>(text));
+    return 0;
+}
+
+// A refused window request is told from a thread of its own: a box on the
+// main thread would run its own message loop, which drops the requests that
+// arrive meanwhile untold. The box ends with the process if still open then.
+void TellRefusal(const wchar_t* text) {
+    HANDLE thread = CreateThread(nullptr, 0, RefusalThreadProc, const_cast<wchar_t*>(text), 0, nullptr);
+    if (thread) {
+        CloseHandle(thread);
+    } else {
+        ShowManagerError(text);
+    }
+}
+
 }  // namespace
 
 wchar_t* DuplicateOnHeap(const wchar_t* text, size_t maxUnits) {
@@ -39,7 +56,7 @@ void FreeOnHeap(void* block) {
 
 bool EndingLastFrameThread() { return g_runningFrames.fetch_sub(1) == 1; }
 
-DWORD FrameThreadManager::RunThreads(wchar_t* commandLine, int showCommand) {
+DWORD FrameThreadManager::RunThreads(wchar_t* commandLine, int showCommand, HANDLE startupLock) {
     // Make sure this thread has a message queue before anyone posts to it.
     MSG msg;
     PeekMessageW(&msg, nullptr, UWM_NEW_FRAME, UWM_NEW_FRAME, PM_NOREMOVE);
@@ -49,10 +66,18 @@ DWORD FrameThreadManager::RunThreads(wchar_t* commandLine, int showCommand) {
     size_t next = 0;
     wchar_t* firstRecovery = nullptr;
     if (commandLine && !commandLine[0] && !recovered.empty()) firstRecovery = DuplicateOnHeap(recovered[next++]);
-    StartFrameThread(commandLine, showCommand, firstRecovery);
+    HANDLE windowMade = startupLock ? CreateEventW(nullptr, TRUE, FALSE, nullptr) : nullptr;
+    StartFrameThread(commandLine, showCommand, windowMade, firstRecovery);
     DWORD result = count_;
+    // Copies waiting on the start-up lock look for this window next.
+    if (windowMade && count_ > 0) {
+        HANDLE either[] = {windowMade, handles_[0]};
+        WaitForMultipleObjects(2, either, FALSE, INFINITE);
+    }
+    if (windowMade) CloseHandle(windowMade);
+    if (startupLock) ReleaseMutex(startupLock);
     for (; next < recovered.size() && count_ > 0; ++next) {
-        StartFrameThread(DuplicateOnHeap(L""), showCommand, DuplicateOnHeap(recovered[next]));
+        StartFrameThread(DuplicateOnHeap(L""), showCommand, nullptr, DuplicateOnHeap(recovered[next]));
     }
 
     while (count_ > 0) {
@@ -74,22 +99,24 @@ DWORD FrameThreadManager::RunThreads(wchar_t* commandLine, int showCommand) {
     return result;
 }
 
-DWORD FrameThreadManager::StartFrameThread(wchar_t* commandLine, int showCommand, wchar_t* recoveryFile) {
+DWORD FrameThreadManager::StartFrameThread(wchar_t* commandLine, int showCommand, HANDLE windowMade,
+                                           wchar_t* recoveryFile) {
     if (count_ == kMaxThreads) {
         FreeOnHeap(commandLine);
         FreeOnHeap(recoveryFile);
-        ShowManagerError(L"ERROR: Cannot create ANY MORE threads!!!");
+        TellRefusal(L"ERROR: Cannot create ANY MORE threads!!!");
         return 0;
     }
     auto* data = static_cast<FrameStartData*>(HeapAlloc(GetProcessHeap(), 0, sizeof(FrameStartData)));
     if (!data) {
         FreeOnHeap(commandLine);
         FreeOnHeap(recoveryFile);
-        ShowManagerError(L"ERROR: Cannot create thread!!!");
+        TellRefusal(L"ERROR: Cannot create thread!!!");
         return 0;
     }
     data->commandLine = commandLine;
     data->showCommand = showCommand;
+    data->windowMade = windowMade;
     data->recoveryFile = recoveryFile;
     DWORD threadId = 0;
     g_runningFrames.fetch_add(1);
@@ -99,7 +126,7 @@ DWORD FrameThreadManager::StartFrameThread(wchar_t* commandLine, int showCommand
         FreeOnHeap(commandLine);
         FreeOnHeap(recoveryFile);
         FreeOnHeap(data);
-        ShowManagerError(L"ERROR: Cannot create thread!!!");
+        TellRefusal(L"ERROR: Cannot create thread!!!");
         return 0;
     }
     handles_[count_++] = thread;

@@ -11,6 +11,7 @@ namespace brevitex {
 struct FrameStartData {
     wchar_t* commandLine;  // heap copy (process heap), may be null
     int showCommand;
+    HANDLE windowMade;     // event set once the frame window exists or failed; may be null
     wchar_t* recoveryFile;  // heap copy: a recovery copy to restore, or null
 };
 
@@ -20,14 +21,20 @@ public:
 
     // Starts the first frame thread, one more for each recovery copy a
     // process that ended left (the first takes one itself when it has no
-    // file to open), and serves UWM_NEW_FRAME until no frame thread is left. Returns the count right after the first start (1 or 0).
-    // Takes ownership of commandLine (a process-heap copy).
-    DWORD RunThreads(wchar_t* commandLine, int showCommand);
+    // file to open), and serves UWM_NEW_FRAME until no frame thread is left.
+    // Returns the count right after the first start (1 or 0). Takes
+    // ownership of commandLine (a process-heap copy). A start-up lock (a
+    // mutex this thread owns) is released once the first frame window exists
+    // or its thread has failed, so that copies waiting on it find it.
+    DWORD RunThreads(wchar_t* commandLine, int showCommand, HANDLE startupLock = nullptr);
 
     // Starts a frame thread; returns its id, or 0 when none was started.
     // Takes ownership of commandLine and recoveryFile (process-heap copies),
-    // freed on failure.
-    DWORD StartFrameThread(wchar_t* commandLine, int showCommand, wchar_t* recoveryFile = nullptr);
+    // freed on failure. windowMade, when given, is set by the thread once its
+    // window exists or failed. A refusal is told on a thread of its own, so
+    // every refused request is told.
+    DWORD StartFrameThread(wchar_t* commandLine, int showCommand, HANDLE windowMade = nullptr,
+                           wchar_t* recoveryFile = nullptr);
 
     // Closes the handle at index and moves the last handle into its slot.
     void ForgetFrameThread(DWORD index);

@@ -130,6 +130,29 @@ TEST_F(PhoneLibrariesTest, PhoneMakeCallChecksTheRecordAndPromptsOnlyWhenAsked) 
     EXPECT_EQ(log.substr(2 * 19 + 8), "\t110\r\n");
 }
 
+TEST_F(PhoneLibrariesTest, EveryControlInARecordIsEscapedSoEachStaysOneLine) {
+    SmsHandle handle = nullptr;
+    ASSERT_GE(open_(kTextSmsProtocol, kSmsModeSend, &handle, nullptr), 0);
+    // ESC BEL VT FF DEL NEL LS PS, a NUL inside the sized text, a lone
+    // surrogate, a whole pair and the escapes the records always had.
+    const wchar_t text[] = L"a\x1B" L"b\x07\x0B\x0C\x7F\x85\x9F\x2028\x2029" L"c\0d\xD800" L"e\xD83D\xDE00\\\t\r\n\x1F";
+    EXPECT_GE(Send(handle, destination_, text, sizeof(text) - sizeof(wchar_t)), 0);
+    EXPECT_GE(close_(handle), 0);
+    const std::string records = Outbox(kSmsOutboxName);
+    ASSERT_GT(records.size(), 19u);
+    EXPECT_EQ(records.substr(19), "\t2\t10086\ta\\u001Bb\\u0007\\u000B\\u000C\\u007F\\u0085\\u009F\\u2028\\u2029c\\u0000d"
+                                  "\\uD800e\xF0\x9F\x98\x80\\\\\\t\\r\\n\\u001F\r\n");
+
+    PhoneCallInfo info{};
+    info.size = sizeof(info);
+    info.flags = kPhoneCallDefault;
+    info.destinationAddress = L"100\x1B" L"86\x2028\xDC00";
+    EXPECT_EQ(call_(&info), 0);
+    const std::string log = Outbox(kCallLogName);
+    ASSERT_GT(log.size(), 19u);
+    EXPECT_EQ(log.substr(19), "\t100\\u001B86\\u2028\\uDC00\r\n");
+}
+
 TEST(DeviceOutboxTest, TheOutboxIsTheVariablesFolderElseTheDocumentsFolder) {
     wchar_t path[MAX_PATH] = {};
     {

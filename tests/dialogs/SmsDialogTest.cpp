@@ -203,6 +203,22 @@ TEST_F(SmsDialogTest, ANumberTooLongForTheAddressFieldIsRefusedBeforeTheLibrary)
     EXPECT_EQ(SendTextMessage(longest.c_str(), L"x", absent), E_NOINTERFACE);
 }
 
+TEST_F(SmsDialogTest, ANumberWithAnythingButDigitsAfterItsPlusIsRefusedBeforeTheLibrary) {
+    Open();
+    // Typing refuses these, a paste does not.
+    for (const wchar_t* number : {L"10086a", L"IOO86", L"+", L"+86 138", L"1+2", L"\uFF11\uFF12"}) {
+        Fill(number, L"text");
+        Click(dialog_.Handle(), IDOK);
+        EXPECT_TRUE(IsWindowVisible(dialog_.Handle())) << number;
+    }
+    ASSERT_EQ(boxes_.Boxes().size(), 6u);
+    for (const auto& box : boxes_.Boxes()) EXPECT_EQ(box.text, L"发送短信失败！");
+    EXPECT_EQ(GetFileAttributesW(Outbox().c_str()), INVALID_FILE_ATTRIBUTES);
+    DeviceLibrary absent(L"absent-sms.dll", kSmsEntryNames, kSmsEntryCount);
+    EXPECT_EQ(SendTextMessage(L"10086a", L"x", absent), E_INVALIDARG);
+    EXPECT_EQ(SendTextMessage(L"+7", L"x", absent), E_NOINTERFACE) << "a one-digit number may be sent";
+}
+
 TEST_F(SmsDialogTest, WithoutTheLibraryOrItsEntryPointsTheSendFails) {
     DeviceLibrary absent(L"absent-sms.dll", kSmsEntryNames, kSmsEntryCount);
     DeviceLibrary wrong(kPhoneLibraryName, kSmsEntryNames, kSmsEntryCount);
@@ -273,6 +289,28 @@ TEST_F(SmsDialogTest, ACallDialsTheSelectionAfterTheUsersYes) {
     DeviceLibrary absent(L"absent-phone.dll", kPhoneEntryNames, kPhoneEntryCount);
     MakePhoneCall(host_.Edit(), absent);
     EXPECT_EQ(boxes_.Boxes().size(), 3u) << "without the library nothing happens";
+}
+
+TEST_F(SmsDialogTest, ACallThatCannotBePromptedOrLoggedIsTold) {
+    const std::wstring log = outbox_.File(kCallLogName);
+    boxes_.SetAnswer(IDYES);
+    host_.SetText(std::wstring(3000, L'1'));
+    host_.Select(0, -1);
+    EXPECT_EQ(MakePhoneCall(host_.Edit()), HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
+    ASSERT_EQ(boxes_.Boxes().size(), 1u) << "no prompt, only the failure";
+    EXPECT_EQ(boxes_.Boxes()[0].text, L"呼叫号码失败！");
+    EXPECT_EQ(boxes_.Boxes()[0].caption, L"Brevitex");
+    EXPECT_EQ(boxes_.Boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(boxes_.Boxes()[0].owner, host_.Frame());
+
+    ScopedEnvironment missing(L"BREVITEX_OUTBOX", (outbox_.Path() + L"\\missing").c_str());
+    host_.SetText(L"10086");
+    host_.Select(0, -1);
+    EXPECT_LT(MakePhoneCall(host_.Edit()), 0);
+    ASSERT_EQ(boxes_.Boxes().size(), 3u);
+    EXPECT_EQ(boxes_.Boxes()[1].text, L"拨打 10086?");
+    EXPECT_EQ(boxes_.Boxes()[2].text, L"呼叫号码失败！");
+    EXPECT_EQ(GetFileAttributesW(log.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(SmsDialogTest, TheViewsCommandsOpenTheDialogAndCall) {

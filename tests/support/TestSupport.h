@@ -178,6 +178,8 @@ public:
     bool Started() const { return process_.hProcess != nullptr; }
     DWORD Id() const { return process_.dwProcessId; }
     HANDLE Handle() const { return process_.hProcess; }
+    // The first thread (to resume a process made with CREATE_SUSPENDED).
+    HANDLE MainThread() const { return process_.hThread; }
     // Waits for the process to end and gives its exit code; false on time-out.
     bool WaitForExit(DWORD* exitCode, DWORD timeoutMs = 15000) const;
 

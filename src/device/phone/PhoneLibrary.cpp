@@ -1,7 +1,8 @@
 // phone.dll for the desktop: the device's phone library. PhoneMakeCall checks
 // the call record, asks the user "拨打 <number>?" when the record asks for a
 // prompt, and on Yes appends the call (time, number) to "call-log.txt" in the
-// outbox folder. A bad record gives a negative status.
+// outbox folder. A bad record, a number too long for the prompt, the user's
+// No and a log that could not be written each give a negative status.
 #include <windows.h>
 
 #include <cwchar>
@@ -37,7 +38,9 @@ extern "C" LONG WINAPI PhoneMakeCall(PhoneCallInfo* info) {
 
     if (info->flags & kPhoneCallPromptFirst) {
         WideString question;
-        if (!question.Format(L"拨打 %ls?", number)) return E_OUTOFMEMORY;
+        // A prompt longer than a formatted text may be (a selection of some
+        // thousands of digits) is refused before anything is asked or logged.
+        if (!question.Format(L"拨打 %ls?", number)) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
         const wchar_t* caption = info->applicationName && info->applicationName[0] ? info->applicationName : kPhoneCaption;
         if (AskUser(question, caption) != IDYES) return HRESULT_FROM_WIN32(ERROR_CANCELLED);
     }

@@ -99,8 +99,10 @@ HRESULT WINAPI SmsSendMessage(SmsHandle handle, const SmsAddress* serviceCenter,
     if (text.Length() != static_cast<int>(dataSize / sizeof(wchar_t))) return E_OUTOFMEMORY;
     wchar_t type[12] = {};
     _snwprintf(type, 12, L"%lu", destination->addressType);
+    // The text goes by its size: a NUL inside it is recorded, not an end.
     const wchar_t* fields[] = {type, destination->address, text};
-    if (!DeviceAppendOutboxRecord(kSmsOutboxName, fields, 3)) return LastErrorStatus();
+    const int lengths[] = {-1, -1, text.Length()};
+    if (!DeviceAppendOutboxRecord(kSmsOutboxName, fields, 3, lengths)) return LastErrorStatus();
 
     LockScope hold;
     g_lastDestination = *destination;
