@@ -3,6 +3,7 @@
 #include "filebrowser/FolderTreeView.h"
 
 #include <cwchar>
+#include <cwctype>
 #include <new>
 
 #include "common/Handles.h"
@@ -198,6 +199,12 @@ HTREEITEM FolderTreeView::AddFolderFromDisk(HTREEITEM parent, const WideString& 
 HTREEITEM FolderTreeView::FindPath(const wchar_t* path) {
     if (!hwnd_ || !path || !*path) return nullptr;
     HTREEITEM current = TreeView_GetRoot(hwnd_);
+    // A drive path on the current drive ("Z:\\a") is the device path "\\a".
+    wchar_t root[4] = {};
+    if (path[0] && path[1] == L':' && path[2] == L'\\' && GetFullPathNameW(L"\\", 4, root, nullptr) == 3 &&
+        towupper(root[0]) == towupper(path[0])) {
+        path += 2;
+    }
     const wchar_t* rest = path[0] == L'\\' ? path + 1 : path;
     while (*rest && current) {
         if (!TreeView_GetChild(hwnd_, current)) FillOnce(current);

@@ -93,6 +93,10 @@ TEST_F(FolderTreeViewTest, PathLookupInAnyCaseSelectsAndListsTheFolder) {
     HTREEITEM alpha = controls.tree.SelectPath((dir.Path() + L"\\Alpha").c_str());
     ASSERT_NE(alpha, nullptr);
     EXPECT_EQ(controls.tree.SelectPath(Upper(dir.Path() + L"\\alpha\\").c_str()), alpha);
+    wchar_t root[4] = {};
+    ASSERT_EQ(GetFullPathNameW(L"\\", 4, root, nullptr), 3u);
+    EXPECT_EQ(controls.tree.SelectPath((std::wstring(root, 2) + dir.Path() + L"\\Alpha").c_str()), alpha)
+        << "a drive path on the current drive";
     EXPECT_EQ(TreeView_GetSelection(tree), alpha);
     EXPECT_EQ(controls.tree.CurrentFolderWithSlash(), WideString((dir.Path() + L"\\Alpha\\").c_str()));
     EXPECT_EQ(controls.list.Folder(), WideString((dir.Path() + L"\\Alpha").c_str()));
