@@ -154,6 +154,9 @@ bool FileBrowserDialog::OnInitDialog(WPARAM, LPARAM, LRESULT& result) {
     fileList_.Attach(list);
     fileList_.Initialize();
     ListView_SetExtendedListViewStyle(list, kListExtendedStyle);
+    // The dropped-down tree lies over the list: a repaint of the list must
+    // not draw over it.
+    SetWindowLongW(list, GWL_STYLE, GetWindowLongW(list, GWL_STYLE) | WS_CLIPSIBLINGS);
     fileList_.LinkTree(tree);
     PlaceControls();
     folderTree_.LinkList(list);
