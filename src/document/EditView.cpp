@@ -434,11 +434,15 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     changesAccepted_ = false;
     savedDigest_ = DigestOf(text);
     stamp_ = facts.stamp;
+    StartAtTop(false);
+    return true;
+}
+
+void EditView::StartAtTop(bool modified) {
     Send(EM_EMPTYUNDOBUFFER);
     Send(EM_SETSEL, 0, 0);
     Send(EM_SCROLLCARET);
-    Send(EM_SETMODIFY, FALSE);
-    return true;
+    Send(EM_SETMODIFY, modified ? TRUE : FALSE);
 }
 
 bool EditView::SaveDocument(const wchar_t* path, TextEncoding encoding) {

@@ -176,6 +176,8 @@ private:
     void RetireControl(HWND old);
     void DestroyRetired();
     void NotifyPosition() const;
+    // A text just taken in: no undo steps, the caret at the top, modified or not.
+    void StartAtTop(bool modified);
     // After an undo or redo: modified exactly when the text is not the one
     // last loaded or saved.
     void FollowSavedText();

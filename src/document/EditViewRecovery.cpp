@@ -49,10 +49,7 @@ bool EditView::RestoreRecovery(const RecoveryRecord& record) {
     changesAccepted_ = record.changesAccepted;
     savedDigest_ = TextDigest{record.savedLength, record.savedHash};
     stamp_ = record.stamp;
-    Send(EM_EMPTYUNDOBUFFER);
-    Send(EM_SETSEL, 0, 0);
-    Send(EM_SCROLLCARET);
-    Send(EM_SETMODIFY, TRUE);
+    StartAtTop(true);
     return true;
 }
 
