@@ -118,7 +118,7 @@ bool MainFrame::OpenFile(const wchar_t* path, TextEncoding encoding) {
         ShowBox(hwnd_, IDS_OPEN_FAILED, path, kFailureBox);
         return false;
     }
-    UpdateTitle();
+    ShowUnmodified();
     DWORD attributes = GetFileAttributesW(path);
     // A file whose bytes the text does not give back opens read-only like a
     // read-only file, so that an unedited save cannot change it.
@@ -187,9 +187,18 @@ bool MainFrame::SaveFile(const wchar_t* path, TextEncoding encoding) {
         ShowBox(hwnd_, IDS_SAVE_FAILED, target, kFailureBox);
         return false;
     }
-    UpdateTitle();
+    ShowUnmodified();
     AfterDocumentChange();
     return true;
+}
+
+// A document just loaded or saved is unmodified: the title says so at once,
+// before a note shown next could hold up the idle pass, and no recovery copy
+// of it is kept.
+void MainFrame::ShowUnmodified() {
+    flags_ &= ~kTitleModified;
+    recovery_.Discard(hwnd_);
+    UpdateTitle();
 }
 
 // Whether the document's file has another last-write time or size than when

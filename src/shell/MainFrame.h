@@ -115,6 +115,7 @@ private:
     void EndSelectionMode();
     void ApplyEditFont();
     void AfterDocumentChange();
+    void ShowUnmodified();
     bool ChangedByAnotherProgram() const;
     // Asks before a save that would write the file otherwise than it was
     // loaded; true when the save may go on.
