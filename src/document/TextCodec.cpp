@@ -361,13 +361,13 @@ bool NarrowAsciiRun(const wchar_t* p, int count, unsigned char* d) {
     return true;
 }
 
-// Converts text to a code page without best-fit mapping (which would turn
-// "²" into "2" without a word) and checks that the bytes give the text back
-// unchanged. Two bytes per unit is room enough for the code pages in use; a
-// code page that needs more is asked for the size of the rest. Code pages that
-// take no conversion flags rely on the check alone.
+// Converts text to a code page with the platform's fast conversion and reads
+// every piece back: a character the code page does not hold (written as its
+// default character) or holds only by best fit ("²" as "2") does not come
+// back, and the text counts as inexact. Two bytes per unit is room enough for
+// the code pages in use; a code page that needs more is asked for the size of
+// the rest.
 CodePageResult EncodeCodePage(const wchar_t* text, int units, UINT codePage, ByteString& out) {
-    DWORD flags = WC_NO_BEST_FIT_CHARS;
     const bool keepsAscii = KeepsAscii(codePage);
     ByteString converted;
     int room = 2 * units;
@@ -385,18 +385,13 @@ CodePageResult EncodeCodePage(const wchar_t* text, int units, UINT codePage, Byt
             start += count;
             continue;
         }
-        BOOL replaced = FALSE;
-        int n = WideCharToMultiByte(codePage, flags, chunk, count, dest + written, room - written, nullptr, &replaced);
+        int n = WideCharToMultiByte(codePage, 0, chunk, count, dest + written, room - written, nullptr, nullptr);
         if (n <= 0) {
             DWORD error = GetLastError();
-            if (error == ERROR_INVALID_FLAGS && flags != 0) {
-                flags = 0;
-                continue;
-            }
             if (error != ERROR_INSUFFICIENT_BUFFER) {
                 return error == ERROR_NOT_ENOUGH_MEMORY ? CodePageResult::NoMemory : CodePageResult::Inexact;
             }
-            int rest = WideCharToMultiByte(codePage, flags, chunk, units - start, nullptr, 0, nullptr, nullptr);
+            int rest = WideCharToMultiByte(codePage, 0, chunk, units - start, nullptr, 0, nullptr, nullptr);
             if (rest <= 0 || rest > INT32_MAX - written) return CodePageResult::Inexact;
             converted.ReleaseBuffer(written);
             room = written + rest;
@@ -404,7 +399,6 @@ CodePageResult EncodeCodePage(const wchar_t* text, int units, UINT codePage, Byt
             if (!dest) return CodePageResult::NoMemory;
             continue;
         }
-        if (replaced) return CodePageResult::Inexact;
         int back = MultiByteToWideChar(codePage, 0, dest + written, n, check, kCodePageChunkUnits);
         if (back != count || memcmp(check, chunk, static_cast<size_t>(count) * sizeof(wchar_t)) != 0) {
             return CodePageResult::Inexact;
