@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -327,9 +329,8 @@ bool DecodeCodePage(const unsigned char* bytes, size_t size, UINT codePage, Wide
 
 enum class CodePageResult { Exact, Inexact, NoMemory };
 
-// Text goes to a code page in pieces of this many units, each checked on its
-// own, so the check needs no second buffer the size of the text.
-constexpr int kCodePageChunkUnits = 16384;
+// Text goes to a code page in pieces of this many units, each checked on its own.
+constexpr int kCodePageChunkUnits = 262144;
 
 // Whether the code page stores every ASCII character as that same byte, as
 // the ANSI code pages do; such text then needs no platform conversion.
@@ -348,6 +349,84 @@ bool KeepsAscii(UINT codePage) {
     return MultiByteToWideChar(codePage, 0, bytes, 128, back, 128) == 128 && memcmp(back, ascii, sizeof(back)) == 0;
 }
 
+// Which units of the Basic Multilingual Plane a single- or double-byte code
+// page gives back from their own bytes, found once per code page from two
+// whole-plane conversions. In such a code page every character's bytes decode
+// on their own, so a text whose every unit comes back alone comes back whole.
+class RoundTrips {
+public:
+    // The table for the code page; null where it does not apply (a code page
+    // of longer sequences, or one whose characters could not be told apart).
+    static const RoundTrips* For(UINT codePage) {
+        AcquireSRWLockExclusive(&lock_);
+        const RoundTrips* found = nullptr;
+        for (const RoundTrips* table : tables_) {
+            if (table && table->codePage_ == codePage) found = table;
+        }
+        if (!found && count_ < kMaxTables) {
+            auto* made = new (std::nothrow) RoundTrips(codePage);
+            if (made && !made->usable_) {
+                delete made;
+                made = nullptr;
+            }
+            tables_[count_++] = made;
+            found = made;
+        }
+        ReleaseSRWLockExclusive(&lock_);
+        return found && found->codePage_ == codePage ? found : nullptr;
+    }
+
+    // Whether every unit comes back; surrogates never count as coming back alone.
+    bool AllComeBack(const wchar_t* text, int count) const {
+        for (int i = 0; i < count; ++i) {
+            const unsigned unit = text[i];
+            if (!(bits_[unit >> 5] & (1u << (unit & 31)))) return false;
+        }
+        return true;
+    }
+
+private:
+    static constexpr int kMaxTables = 8;
+
+    explicit RoundTrips(UINT codePage) : codePage_(codePage) {
+        CPINFO info{};
+        if (!GetCPInfo(codePage, &info) || info.MaxCharSize > 2) return;
+        // Every unit but the surrogates and NUL, in one conversion out and
+        // one back; the bytes are split by the code page's lead bytes.
+        static wchar_t units[0x10000];
+        int count = 0;
+        for (unsigned u = 1; u < 0x10000; ++u) {
+            if (u < 0xD800 || u > 0xDFFF) units[count++] = static_cast<wchar_t>(u);
+        }
+        std::unique_ptr<char[]> bytes(new (std::nothrow) char[2 * 0x10000]);
+        if (!bytes) return;
+        const int written = WideCharToMultiByte(codePage, 0, units, count, bytes.get(), 2 * 0x10000, nullptr, nullptr);
+        if (written <= 0) return;
+        int at = 0;
+        for (int i = 0; i < count; ++i) {
+            if (at >= written) return;
+            const int width = (info.MaxCharSize == 2 && IsDBCSLeadByteEx(codePage, static_cast<BYTE>(bytes[at]))) ? 2 : 1;
+            if (at + width > written) return;
+            wchar_t back[2] = {};
+            if (MultiByteToWideChar(codePage, 0, bytes.get() + at, width, back, 2) == 1 && back[0] == units[i]) {
+                bits_[units[i] >> 5] |= 1u << (units[i] & 31);
+            }
+            at += width;
+        }
+        // The split must have used every byte, or the characters were not told apart.
+        if (at != written) return;
+        bits_[0] |= 1u;  // NUL is the byte 0 in every such code page
+        usable_ = true;
+    }
+
+    UINT codePage_;
+    bool usable_ = false;
+    uint32_t bits_[0x10000 / 32] = {};
+    static inline SRWLOCK lock_ = SRWLOCK_INIT;
+    static inline const RoundTrips* tables_[kMaxTables] = {};
+    static inline int count_ = 0;
+};
+
 // Narrows units to bytes while they are ASCII; false at the first that is not.
 bool NarrowAsciiRun(const wchar_t* p, int count, unsigned char* d) {
     int i = 0;
@@ -361,19 +440,22 @@ bool NarrowAsciiRun(const wchar_t* p, int count, unsigned char* d) {
     return true;
 }
 
-// Converts text to a code page with the platform's fast conversion and reads
-// every piece back: a character the code page does not hold (written as its
+// Converts text to a code page with the platform's fast conversion and checks
+// every piece by the code page's table of characters that come back alone, or
+// else reads it back: a character the code page does not hold (written as its
 // default character) or holds only by best fit ("²" as "2") does not come
 // back, and the text counts as inexact. Two bytes per unit is room enough for
 // the code pages in use; a code page that needs more is asked for the size of
 // the rest.
 CodePageResult EncodeCodePage(const wchar_t* text, int units, UINT codePage, ByteString& out) {
+    const RoundTrips* roundTrips = RoundTrips::For(codePage);
     const bool keepsAscii = KeepsAscii(codePage);
     ByteString converted;
     int room = 2 * units;
     char* dest = converted.GetBuffer(room);
     if (!dest) return CodePageResult::NoMemory;
-    wchar_t check[kCodePageChunkUnits];
+    // Pieces the table cannot vouch for are read back into this, made on first need.
+    std::unique_ptr<wchar_t[]> check;
     int written = 0;
     for (int start = 0; start < units;) {
         int count = units - start < kCodePageChunkUnits ? units - start : kCodePageChunkUnits;
@@ -399,9 +481,13 @@ CodePageResult EncodeCodePage(const wchar_t* text, int units, UINT codePage, Byt
             if (!dest) return CodePageResult::NoMemory;
             continue;
         }
-        int back = MultiByteToWideChar(codePage, 0, dest + written, n, check, kCodePageChunkUnits);
-        if (back != count || memcmp(check, chunk, static_cast<size_t>(count) * sizeof(wchar_t)) != 0) {
-            return CodePageResult::Inexact;
+        if (!roundTrips || !roundTrips->AllComeBack(chunk, count)) {
+            if (!check) check.reset(new (std::nothrow) wchar_t[kCodePageChunkUnits]);
+            if (!check) return CodePageResult::NoMemory;
+            int back = MultiByteToWideChar(codePage, 0, dest + written, n, check.get(), kCodePageChunkUnits);
+            if (back != count || memcmp(check.get(), chunk, static_cast<size_t>(count) * sizeof(wchar_t)) != 0) {
+                return CodePageResult::Inexact;
+            }
         }
         written += n;
         start += count;
