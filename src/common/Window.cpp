@@ -147,10 +147,12 @@ LRESULT WindowBase::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 INT_PTR DialogBase::DoModal(HWND owner, UINT templateId, HINSTANCE instance) {
     if (!instance) instance = GetModuleHandleW(nullptr);
     PrepareBinding(this);
+    // The system's creator is called directly: its calling convention is not
+    // the creators' one on 32-bit Windows.
     ModalDialogCreator create = g_modalCreator.load();
-    if (!create) create = DialogBoxParamW;
-    INT_PTR result = create(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc,
-                                          reinterpret_cast<LPARAM>(this));
+    const LPARAM self = reinterpret_cast<LPARAM>(this);
+    INT_PTR result = create ? create(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc, self)
+                            : DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc, self);
     if (t_pendingObject == this) t_pendingObject = nullptr;
     return result;
 }
@@ -159,9 +161,9 @@ HWND DialogBase::CreateModeless(HWND owner, UINT templateId, HINSTANCE instance)
     if (!instance) instance = GetModuleHandleW(nullptr);
     PrepareBinding(this);
     ModelessDialogCreator create = g_modelessCreator.load();
-    if (!create) create = CreateDialogParamW;
-    HWND hwnd = create(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc,
-                                        reinterpret_cast<LPARAM>(this));
+    const LPARAM self = reinterpret_cast<LPARAM>(this);
+    HWND hwnd = create ? create(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc, self)
+                       : CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId), owner, StartDialogProc, self);
     if (t_pendingObject == this) t_pendingObject = nullptr;
     return hwnd;
 }

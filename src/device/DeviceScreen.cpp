@@ -139,7 +139,7 @@ HWND ParentMenuAt(HWND self, int x, int y) {
     } search{self, POINT{x - 2, y + 2}, nullptr};
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND window, LPARAM context) -> BOOL {
+        [](HWND window, LPARAM context) CALLBACK -> BOOL {
             auto* find = reinterpret_cast<Search*>(context);
             RECT rect{};
             if (window != find->self && IsWindowVisible(window) && IsClass(window, L"#32768") &&

@@ -175,6 +175,8 @@ struct MenuBarInfo {
     HWND menuBar;          // out
     COLORREF background;   // 0
 };
+// 36 bytes on the device, whose pointers are 32-bit; 64-bit pointers widen it.
+static_assert(sizeof(MenuBarInfo) == (sizeof(void*) == 4 ? 36 : 56));
 
 inline constexpr DWORD kMenuBarIdIsMenu = 0x10;
 inline constexpr UINT kMenuBarGetMenu = WM_USER + 402;      // returns the menu handle
@@ -215,6 +217,7 @@ struct DialogInitInfo {
     HWND dialog;
     DWORD flags;  // kDialogInitFullScreen
 };
+static_assert(sizeof(DialogInitInfo) == (sizeof(void*) == 4 ? 12 : 24));
 
 inline constexpr DWORD kDialogInitFullScreen = 13;  // done button, full screen, input panel down
 
@@ -270,6 +273,7 @@ struct GestureInfo {
     POINT point;   // client coordinates of the tap
     DWORD flags;   // kGestureReturnResult
 };
+static_assert(sizeof(GestureInfo) == (sizeof(void*) == 4 ? 20 : 32));
 
 inline constexpr DWORD kGestureReturnResult = 1;
 

@@ -74,7 +74,7 @@ struct PhoneCallInfo {
     const wchar_t* calledParty;
     const wchar_t* comment;
 };
-static_assert(sizeof(PhoneCallInfo) == 2 * sizeof(DWORD) + 4 * sizeof(void*));
+static_assert(sizeof(PhoneCallInfo) == (sizeof(void*) == 4 ? 24 : 40));
 
 using PhoneMakeCallFn = LONG(WINAPI*)(PhoneCallInfo* info);
 

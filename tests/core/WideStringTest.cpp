@@ -144,7 +144,7 @@ TEST(WideStringTest, LoadsFromTheStringTable) {
 
 TEST(WideStringTest, CountsReferencesAcrossThreads) {
     WideString shared(L"threads");
-    auto worker = [](void* param) -> DWORD {
+    auto worker = [](void* param) WINAPI -> DWORD {
         const WideString& source = *static_cast<const WideString*>(param);
         for (int i = 0; i < 200000; ++i) {
             WideString copy = source;

@@ -161,7 +161,7 @@ TEST(DeviceDialogsTest, ModalDialogObjectEndsThroughItsCaptionOk) {
 
 TEST(DeviceDialogsTest, SoftKeysWorkInsideAModalDialogLoop) {
     // The right soft key of the OK/Cancel bar, pressed with F2, cancels the modal dialog.
-    DLGPROC proc = [](HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) -> INT_PTR {
+    DLGPROC proc = [](HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) CALLBACK -> INT_PTR {
         if (message == WM_INITDIALOG) {
             MenuBarInfo info{sizeof(MenuBarInfo), dialog, 0, 59139, GetModuleHandleW(nullptr), 0, 0, nullptr, 0};
             if (DeviceCreateMenuBar(&info)) PostMessageW(dialog, WM_KEYDOWN, VK_F2, 1);

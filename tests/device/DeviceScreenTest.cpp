@@ -92,7 +92,7 @@ void CALLBACK RecordAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
     } find{timer == 1 ? L"#32770" : L"#32768", nullptr};
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND window, LPARAM context) -> BOOL {
+        [](HWND window, LPARAM context) CALLBACK -> BOOL {
             auto* search = reinterpret_cast<Find*>(context);
             wchar_t name[16] = {};
             GetClassNameW(window, name, 16);

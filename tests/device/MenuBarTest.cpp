@@ -151,7 +151,7 @@ TEST_F(MenuBarTest, OverriddenKeysArriveAsHotKeysAndLoseTheirDefaultAction) {
         int cancels = 0;
         std::vector<LPARAM> hotKeys;
     } seen;
-    DLGPROC proc = [](HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) -> INT_PTR {
+    DLGPROC proc = [](HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) CALLBACK -> INT_PTR {
         if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         auto* log = reinterpret_cast<Seen*>(GetWindowLongPtrW(dialog, DWLP_USER));
         if (log && message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) ++log->cancels;

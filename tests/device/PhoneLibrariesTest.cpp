@@ -181,7 +181,7 @@ TEST(DeviceLibraryTest, ThreadsAskingTogetherAllGetTheOneLookUp) {
     HANDLE threads[8];
     for (int i = 0; i < 8; ++i) {
         slots[i] = {&shared, i};
-        threads[i] = CreateThread(nullptr, 0, [](void* parameter) -> DWORD {
+        threads[i] = CreateThread(nullptr, 0, [](void* parameter) CALLBACK -> DWORD {
             auto* slot = static_cast<Slot*>(parameter);
             WaitForSingleObject(slot->shared->start, INFINITE);
             for (size_t entry = 0; entry < kSmsEntryCount; ++entry) {

@@ -27,7 +27,7 @@ LOGFONTW Font(LONG height, LONG weight, const std::wstring& face) {
 std::wstring ListedFace() {
     std::wstring face;
     HDC screen = GetDC(nullptr);
-    EnumFontFamiliesW(screen, nullptr, [](const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM out) -> int {
+    EnumFontFamiliesW(screen, nullptr, [](const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM out) CALLBACK -> int {
         if (font->lfFaceName[0] == L'@') return 1;
         *reinterpret_cast<std::wstring*>(out) = font->lfFaceName;
         return 0;

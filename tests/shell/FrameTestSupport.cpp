@@ -169,7 +169,7 @@ std::vector<HWND> FrameWindowsOf(DWORD processId) {
         std::vector<HWND> found;
     } search{processId, {}};
     EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
+        [](HWND hwnd, LPARAM param) CALLBACK -> BOOL {
             auto* s = reinterpret_cast<Search*>(param);
             wchar_t name[64] = {};
             GetClassNameW(hwnd, name, 64);

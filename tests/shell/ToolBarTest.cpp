@@ -22,6 +22,9 @@
 using namespace brevitex;
 using namespace frametest;
 
+// The toolbar's button records are 20 bytes on the device (32-bit pointers).
+static_assert(sizeof(TBBUTTON) == (sizeof(void*) == 4 ? 20 : 32));
+
 namespace {
 
 // A top-level window that records the commands its children send it.

@@ -16,7 +16,7 @@ std::vector<ShownWindow> ShownWindowsOf(DWORD processId) {
         std::vector<ShownWindow> found;
     } search{processId, {}};
     EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
+        [](HWND hwnd, LPARAM param) CALLBACK -> BOOL {
             auto* s = reinterpret_cast<Search*>(param);
             DWORD owner = 0;
             GetWindowThreadProcessId(hwnd, &owner);

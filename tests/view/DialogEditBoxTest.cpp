@@ -42,7 +42,7 @@ public:
     PopupRecorder() {
         instance_ = this;
         hook_ = SetWindowsHookExW(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId());
-        SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+        SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
             KillTimer(nullptr, id);
             EndMenu();
         });

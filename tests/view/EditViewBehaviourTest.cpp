@@ -73,7 +73,7 @@ std::wstring FormattedNow(UINT id) {
 
 // Ends the popup menu a window is about to track, once its loop runs.
 void CancelMenuSoon() {
-    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
         KillTimer(nullptr, id);
         EndMenu();
     });
