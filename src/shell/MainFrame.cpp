@@ -250,14 +250,53 @@ bool MainFrame::OnInitMenuPopup(WPARAM wParam, LPARAM lParam, LRESULT& result) {
 
 bool MainFrame::OnActivate(WPARAM wParam, LPARAM lParam, LRESULT&) {
     DeviceHandleActivate(hwnd_, wParam, lParam, &activation_);
+    if (LOWORD(wParam) != WA_INACTIVE && (flags_ & kFitPending)) {
+        flags_ &= ~kFitPending;
+        FitToInputPanel();
+    }
     return false;
 }
 
 bool MainFrame::OnSettingChange(WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (IsSmartphonePlatform()) return false;
     result = DeviceHandleSettingChange(hwnd_, wParam, lParam, &activation_);
-    if (wParam == kSetSipInfo) FitToInputPanel();
+    if (wParam != kSetSipInfo) return true;
+    // Under a dialog that covers the whole frame the fit waits until the
+    // frame is active again: resizing the frame under a full-screen dialog
+    // as it starts left the boxes that dialog shows unpainted on this desktop,
+    // and the covered frame shows nothing of the fit meanwhile.
+    if (CoveredByOwnDialog()) {
+        flags_ |= kFitPending;
+    } else {
+        flags_ &= ~kFitPending;
+        FitToInputPanel();
+    }
     return true;
+}
+
+bool MainFrame::CoveredByOwnDialog() const {
+    struct Search {
+        HWND frame;
+        RECT frameRect;
+        bool covered;
+    } search{hwnd_, {}, false};
+    if (!GetWindowRect(hwnd_, &search.frameRect)) return false;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* find = reinterpret_cast<Search*>(context);
+            wchar_t name[16] = {};
+            RECT rect{};
+            RECT both{};
+            if (GetWindow(window, GW_OWNER) == find->frame && GetClassNameW(window, name, 16) &&
+                wcscmp(name, L"#32770") == 0 && GetWindowRect(window, &rect) &&
+                UnionRect(&both, &rect, &find->frameRect) && EqualRect(&both, &rect)) {
+                find->covered = true;
+            }
+            return !find->covered;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.covered;
 }
 
 bool MainFrame::OnCancelMode(WPARAM, LPARAM, LRESULT&) {

@@ -27,6 +27,7 @@ public:
     // Bits of the frame flags.
     static constexpr DWORD kTitleModified = 0x1;  // modified state last shown in the title
     static constexpr DWORD kSelectionMode = 0x2;
+    static constexpr DWORD kFitPending = 0x4;  // an input-panel fit waits for the frame to be active
 
     MainFrame() = default;
     ~MainFrame() override = default;
@@ -111,6 +112,8 @@ private:
     void ShowAbout();
     void LayoutChildren(bool moveToolBar);
     void FitToInputPanel();
+    // Whether a dialog of this frame covers all of it (the full-screen browser).
+    bool CoveredByOwnDialog() const;
     void StartSelectionMode();
     void EndSelectionMode();
     void ApplyEditFont();

@@ -362,6 +362,23 @@ TEST_F(MainFrameTest, PocketPcFrameFollowsTheInputPanel) {
     ASSERT_FALSE(GetUpdateRect(toolbar, nullptr, FALSE));
     DeviceSipPreference(hwnd_, kSipLower);
     EXPECT_TRUE(GetUpdateRect(toolbar, nullptr, FALSE));
+
+    // Under a dialog covering the whole frame (the browser) the fit waits for
+    // the frame to be active again.
+    RECT before{};
+    GetWindowRect(hwnd_, &before);
+    HWND cover = CreateWindowExW(0, L"#32770", L"", WS_POPUP, before.left, before.top, before.right - before.left,
+                                 before.bottom - before.top, hwnd_, nullptr, nullptr, nullptr);
+    ASSERT_NE(cover, nullptr);
+    DeviceSipPreference(hwnd_, kSipRaise);
+    GetWindowRect(hwnd_, &frame);
+    EXPECT_TRUE(EqualRect(&frame, &before)) << "not resized under the dialog";
+    DestroyWindow(cover);
+    SendMessageW(hwnd_, WM_ACTIVATE, WA_ACTIVE, 0);
+    ASSERT_TRUE(DeviceSipGetInfo(&sip));
+    GetWindowRect(hwnd_, &frame);
+    EXPECT_EQ(frame.bottom, sip.visibleDesktop.bottom) << "fitted once active again";
+    DeviceSipPreference(hwnd_, kSipLower);
 }
 
 namespace {
