@@ -170,10 +170,20 @@ uint64_t CurrentProcessStart() {
     return FileTimeValue(created);
 }
 
+bool ProcessMayRun(DWORD processId) {
+    if (processId == GetCurrentProcessId()) return true;
+    UniqueHandleValue process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    // Only an id no process has is known to be gone; one that cannot be
+    // opened may be another user's.
+    if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;
+    DWORD exitCode = 0;
+    return !(GetExitCodeProcess(process.Get(), &exitCode) && exitCode != STILL_ACTIVE);
+}
+
 bool RecordProcessRuns(DWORD processId, uint64_t processStart) {
     if (processId == GetCurrentProcessId()) return processStart == CurrentProcessStart();
     UniqueHandleValue process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;  // someone else's: leave it be
+    if (!process) return ProcessMayRun(processId);
     DWORD exitCode = 0;
     if (GetExitCodeProcess(process.Get(), &exitCode) && exitCode != STILL_ACTIVE) return false;
     FILETIME created{}, exited{}, kernel{}, user{};

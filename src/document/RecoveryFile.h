@@ -50,6 +50,9 @@ bool BackupFolder(WideString* folder, bool create);
 // The creation time of the current process, as stored in a record.
 uint64_t CurrentProcessStart();
 
+// Whether a process of that id may still run (false only when it is known gone).
+bool ProcessMayRun(DWORD processId);
+
 // Whether the process that wrote a record still runs (the same id and start).
 bool RecordProcessRuns(DWORD processId, uint64_t processStart);
 

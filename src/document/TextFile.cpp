@@ -81,16 +81,7 @@ void RemoveStaleBackups(const WideString& folder) {
     do {
         wchar_t* end = nullptr;
         const unsigned long id = wcstoul(data.cFileName + 4, &end, 10);
-        if (!end || *end != L'-' || id == GetCurrentProcessId()) continue;
-        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-        DWORD exitCode = STILL_ACTIVE;
-        if (process) {
-            GetExitCodeProcess(process, &exitCode);
-            CloseHandle(process);
-        } else if (GetLastError() != ERROR_INVALID_PARAMETER) {
-            continue;  // a process that may still run, of another user
-        }
-        if (process && exitCode == STILL_ACTIVE) continue;
+        if (!end || *end != L'-' || ProcessMayRun(id)) continue;
         WideString stale = folder;
         if (stale.Append(data.cFileName)) DeleteFileW(stale);
     } while (FindNextFileW(search, &data));
