@@ -283,7 +283,7 @@ bool MainFrame::CoveredByOwnDialog() const {
     if (!GetWindowRect(hwnd_, &search.frameRect)) return false;
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND window, LPARAM context) -> BOOL {
+        [](HWND window, LPARAM context) CALLBACK -> BOOL {
             auto* find = reinterpret_cast<Search*>(context);
             wchar_t name[16] = {};
             RECT rect{};
