@@ -30,6 +30,9 @@ inline double MegabytesPerSecond(size_t bytes, double seconds) {
 // The folder group's other process: makes count files in folder, one after
 // another, each holding the system time just before its creation. 0 on success.
 int MakeFilesForAnotherProcess(const wchar_t* folder, int count);
+// The edits group's other process: loads a file into one host ("view",
+// "richedit" or "edit") and prints the KiB the process grew by. 0 on success.
+int MeasureResident(const wchar_t* host, const wchar_t* path);
 // A generated text file: lines of about 70 characters of fixed pseudo-random
 // text, ASCII letters or Chinese characters in UTF-8, with the given break.
 struct FileKind {

@@ -80,6 +80,14 @@ int main(int argc, char** argv) {
         LocalFree(wide);
         return result;
     }
+    if (argc == 4 && std::strcmp(argv[1], "--resident") == 0) {
+        int wideCount = 0;
+        wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &wideCount);
+        if (!wide || wideCount != 4) return 2;
+        int result = bench::MeasureResident(wide[2], wide[3]);
+        LocalFree(wide);
+        return result;
+    }
     bench::Options options;
     std::string only;
     for (int i = 1; i < argc; ++i) {
