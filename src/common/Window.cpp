@@ -83,8 +83,12 @@ void WindowBase::Unbind() {
 void WindowBase::Detach(WNDPROC proc) {
     HWND hwnd = hwnd_;
     if (!hwnd) return;
+    const bool subclassed = subclassed_;
     Unbind();
-    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+    // A subclass removed gives the window the procedure under it back, once
+    // no call runs on its chain; replacing the procedure now would leave the
+    // chain in place, passing by any subclass added later.
+    if (!subclassed) SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
 }
 
 HWND WindowBase::CreateBound(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,

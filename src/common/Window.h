@@ -105,7 +105,8 @@ protected:
     virtual void OnFinalMessage() {}
 
     // Lets the window live on without this object: from now on its messages
-    // go straight to `proc`. The object is then free for another window.
+    // go straight to `proc` (a subclassed window's go to the procedure under
+    // the subclass). The object is then free for another window.
     void Detach(WNDPROC proc);
 
     // Binds this object to a window: FromHandle finds it from now on.
