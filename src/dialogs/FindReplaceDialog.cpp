@@ -98,9 +98,17 @@ void FindReplaceDialog::SetEditControl(HWND editControl) {
 }
 
 HWND FindReplaceDialog::EditControl() {
-    // The view re-creates its control to switch word wrap: same parent, same class.
-    if (editControl_ && !IsWindow(editControl_) && editParent_ && editClass_[0]) {
-        editControl_ = FindWindowExW(editParent_, nullptr, editClass_, nullptr);
+    // The view puts another control of its class in its place (word wrap, a
+    // new document, an edit of the whole text) and may keep the old one
+    // hidden: the one to search is the shown one, with the same parent.
+    auto shown = [](HWND window) { return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; };
+    if (editControl_ && (!IsWindow(editControl_) || !shown(editControl_)) && editParent_ && editClass_[0]) {
+        for (HWND child = nullptr; (child = FindWindowExW(editParent_, child, editClass_, nullptr));) {
+            if (shown(child)) {
+                editControl_ = child;
+                break;
+            }
+        }
     }
     return editControl_;
 }

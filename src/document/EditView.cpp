@@ -34,8 +34,6 @@ constexpr LPARAM kTextLimit = 0x7FFFFFFE;
 // Emptying a control in place costs time growing with the square of its text
 // (seconds for a mebibyte); above this many units a new control replaces it.
 constexpr int kEmptyInPlaceLimit = 64 * 1024;
-// Posted to the view: destroy the control it replaced, now that the thread is free.
-constexpr UINT kDestroyRetired = WM_APP + 0x190;
 
 // The rich edit's own procedure, kept when the superclass is registered.
 WNDPROC g_richEditProc = nullptr;
@@ -68,15 +66,22 @@ const MessageMapEntry<EditView> EditView::kMap[] = {
     BX_MESSAGE(WM_KEYUP, OnKeyUp),
     BX_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown),
     BX_MESSAGE(WM_LBUTTONUP, OnMovesCaret<WM_LBUTTONUP>),
+    BX_MESSAGE(WM_CHAR, OnChar),
+    BX_MESSAGE(WM_IME_STARTCOMPOSITION, OnStartComposition),
+    BX_MESSAGE(WM_IME_COMPOSITION, OnEditInput<WM_IME_COMPOSITION>),
+    BX_MESSAGE(WM_IME_CHAR, OnEditInput<WM_IME_CHAR>),
+    BX_MESSAGE(WM_SETTEXT, OnEditInput<WM_SETTEXT>),
     BX_MESSAGE(EM_SETSEL, OnMovesCaret<EM_SETSEL>),
-    BX_MESSAGE(EM_REPLACESEL, OnMovesCaret<EM_REPLACESEL>),
+    BX_MESSAGE(EM_REPLACESEL, OnEditInput<EM_REPLACESEL>),
     BX_MESSAGE(EM_UNDO, OnUndoOrRedo<EM_UNDO>),
-    BX_MESSAGE(WM_CUT, OnMovesCaret<WM_CUT>),
+    BX_MESSAGE(WM_CUT, OnClipboardEdit<WM_CUT>),
     BX_MESSAGE(WM_COPY, OnMovesCaret<WM_COPY>),
-    BX_MESSAGE(WM_PASTE, OnMovesCaret<WM_PASTE>),
-    BX_MESSAGE(WM_CLEAR, OnMovesCaret<WM_CLEAR>),
+    BX_MESSAGE(WM_PASTE, OnClipboardEdit<WM_PASTE>),
+    BX_MESSAGE(WM_CLEAR, OnClipboardEdit<WM_CLEAR>),
     BX_MESSAGE(WM_UNDO, OnUndoOrRedo<WM_UNDO>),
     BX_MESSAGE(EM_REDO, OnUndoOrRedo<EM_REDO>),
+    BX_MESSAGE(EM_CANUNDO, OnCanUndo),
+    BX_MESSAGE(EM_CANREDO, OnCanRedo),
     BX_COMMAND(ID_EDIT_FIND, OnFindReplace),
     BX_COMMAND(ID_EDIT_FINDNEXT, OnFindNext),
     BX_COMMAND(ID_INSERT_LONGDATE, OnInsertDateTime),
@@ -156,7 +161,8 @@ bool EditView::OnCreate(WPARAM wParam, LPARAM lParam, LRESULT& result) {
 }
 
 bool EditView::OnDestroy(WPARAM, LPARAM, LRESULT&) {
-    // The replaced control goes with the view, before its handle can be reused.
+    // The replaced and kept controls go with the view, before their handles can be reused.
+    DropHistory();
     DestroyRetired();
     return false;
 }
@@ -205,11 +211,92 @@ bool EditView::OnSetReadOnly(WPARAM wParam, LPARAM, LRESULT&) {
 }
 
 bool EditView::OnKeyDown(WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    // Ctrl+Z and Ctrl+Y are the control's own undo and redo.
-    bool undoKey = (wParam == 'Z' || wParam == 'Y') && (GetKeyState(VK_CONTROL) & 0x8000);
-    result = DefaultProc(WM_KEYDOWN, wParam, lParam);
-    if (undoKey) FollowSavedText();
+    if (!EditKeyDown(wParam, lParam, result)) result = DefaultProc(WM_KEYDOWN, wParam, lParam);
     KeyRepeatAcceleration(static_cast<UINT>(wParam));
+    return true;
+}
+
+bool EditView::EditKeyDown(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    // Ctrl+Z and Ctrl+Y are undo and redo, as the control's own keys are.
+    if (control && (wParam == 'Z' || wParam == 'Y')) {
+        result = wParam == 'Z' ? UndoEdit(EM_UNDO, 0, 0) : RedoEdit(EM_REDO, 0, 0);
+        FollowSavedText();
+        NotifyPosition();
+        return true;
+    }
+    WholeTextEdit edit = WholeTextEdit::Typing;
+    if (wParam == VK_DELETE || wParam == VK_BACK) {
+        edit = WholeTextEdit::Delete;
+    } else if (control && wParam == 'X') {
+        edit = WholeTextEdit::Cut;
+    } else if (control && wParam == 'V') {
+        edit = WholeTextEdit::Paste;
+    } else if (wParam != VK_RETURN) {
+        return false;
+    }
+    if (ReplaceWholeText(edit)) {
+        // Enter over the whole text goes on as a key in the new control.
+        result = edit == WholeTextEdit::Typing ? DefaultProc(WM_KEYDOWN, wParam, lParam) : 0;
+        return true;
+    }
+    EditInputStarts();
+    result = DefaultProc(WM_KEYDOWN, wParam, lParam);
+    EditInputEnded();
+    return true;
+}
+
+bool EditView::OnChar(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // Only these characters edit the text; the others are keys' by-products.
+    const bool edits = wParam >= L' ' || wParam == L'\t';
+    if (edits && !ReplaceWholeText(WholeTextEdit::Typing)) EditInputStarts();
+    result = DefaultProc(WM_CHAR, wParam, lParam);
+    if (edits) EditInputEnded();
+    return true;
+}
+
+bool EditView::OnStartComposition(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // The control deletes the selection as a step of its own when a composition starts.
+    if (!ReplaceWholeText(WholeTextEdit::Delete)) EditInputStarts();
+    result = DefaultProc(WM_IME_STARTCOMPOSITION, wParam, lParam);
+    return true;
+}
+
+template <UINT Message>
+bool EditView::OnEditInput(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    EditInputStarts();
+    result = DefaultProc(Message, wParam, lParam);
+    EditInputEnded();
+    NotifyPosition();
+    return true;
+}
+
+template <UINT Message>
+bool EditView::OnClipboardEdit(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    constexpr WholeTextEdit edit = Message == WM_CUT     ? WholeTextEdit::Cut
+                                   : Message == WM_PASTE ? WholeTextEdit::Paste
+                                                         : WholeTextEdit::Delete;
+    if (ReplaceWholeText(edit)) {
+        result = 0;
+        return true;
+    }
+    CHARRANGE selection{};
+    Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    OnEditInput<Message>(wParam, lParam, result);
+    // The control's own delete and cut leave the modified flag as it was.
+    if (Message != WM_PASTE && selection.cpMax > selection.cpMin && !(GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY)) {
+        Send(EM_SETMODIFY, TRUE);
+    }
+    return true;
+}
+
+bool EditView::OnCanUndo(WPARAM, LPARAM, LRESULT& result) {
+    result = CanUndoEdit() ? TRUE : FALSE;
+    return true;
+}
+
+bool EditView::OnCanRedo(WPARAM, LPARAM, LRESULT& result) {
+    result = CanRedoEdit() ? TRUE : FALSE;
     return true;
 }
 
@@ -238,7 +325,7 @@ bool EditView::OnMovesCaret(WPARAM wParam, LPARAM lParam, LRESULT& result) {
 }
 
 bool EditView::OnUndoRedo(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    result = DefaultProc(message, wParam, lParam);
+    result = message == EM_REDO ? RedoEdit(message, wParam, lParam) : UndoEdit(message, wParam, lParam);
     FollowSavedText();
     NotifyPosition();
     return true;
@@ -334,11 +421,24 @@ void EditView::DestroyRetired() {
     HWND old = retired_;
     retired_ = nullptr;
     if (old && IsWindow(old)) DestroyWindow(old);
+    std::vector<HWND> dropped;
+    dropped.swap(dropped_);
+    for (HWND window : dropped) {
+        if (IsWindow(window)) DestroyWindow(window);
+    }
 }
+
+WNDPROC EditView::RichEditProc() { return g_richEditProc; }
 
 void EditView::ParkLongText() {
     if (retired_) ParkWindow(retired_);
     retired_ = nullptr;
+    for (HWND window : dropped_) ParkWindow(window);
+    dropped_.clear();
+    for (auto* kept : {&before_, &after_}) {
+        for (const KeptControl& control : *kept) ParkWindow(control.window);
+        kept->clear();
+    }
     if (!hwnd_ || !HoldsLongText()) return;
     HWND control = hwnd_;
     Send(EM_SETEVENTMASK, 0, 0);
@@ -412,6 +512,8 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     // One CR per break: the control keeps every one of them.
     if (!RewriteLineBreaks(text, LineBreak::Cr, false)) return false;
     // A long text goes with its control, before the new text goes in.
+    DropHistory();
+    DestroyRetired();
     if (HoldsLongText() || madeBeside_) {
         DWORD style = ViewStyle(IsWordWrapped());
         if (!ReplaceControl(style, style)) return false;
@@ -513,6 +615,7 @@ void EditView::NewDocument() {
     stamp_ = FileStamp{};
     keyRepeatStart_ = 0;
     if (!hwnd_) return;
+    DropHistory();
     if (HoldsLongText() && RecreateControl(ViewStyle(IsWordWrapped()))) {
         Send(EM_SETREADONLY, FALSE);
         return;
@@ -532,6 +635,7 @@ void EditView::NewDocument() {
 
 HWND EditView::SetWordWrap(bool on) {
     if (!hwnd_) return nullptr;
+    DropHistory();
     DestroyRetired();
     bool modified = Send(EM_GETMODIFY) != 0;
     WideString text;

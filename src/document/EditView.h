@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "common/CommandState.h"
 #include "common/TextEncoding.h"
@@ -153,6 +154,7 @@ private:
         LRESULT eventMask = 0;
         LRESULT limit = 0;
         bool focused = false;
+        bool readOnly = false;
     };
     ControlPlace TakePlace() const;
     // Creates the view's control with the style in that place, with the view's
@@ -182,6 +184,60 @@ private:
     // last loaded or saved.
     void FollowSavedText();
     bool OnUndoRedo(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnCanUndo(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnCanRedo(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnChar(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnStartComposition(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // A message that may edit the text, handed on with the history told.
+    template <UINT Message>
+    bool OnEditInput(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Delete, cut and paste: over the whole of a long text, a replacement.
+    template <UINT Message>
+    bool OnClipboardEdit(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // An editing key; false when it is none.
+    bool EditKeyDown(WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // Whole-text replacements and the controls kept for their undo (EditViewHistory.cpp).
+    enum class WholeTextEdit { Delete, Cut, Paste, Typing };
+    struct ControlHistory {
+        bool typedOver = false;   // its first undo step is typing that replaced the text before it
+        bool staleRedo = false;   // its own redo steps were overtaken by a replacement
+        int undosSinceBack = 0;   // its own undo steps taken since it was shown again
+    };
+    struct KeptControl {
+        HWND window = nullptr;
+        LRESULT eventMask = 0;
+        HFONT font = nullptr;
+        ControlHistory history;
+    };
+    // Above this many units a whole-text edit replaces the control.
+    static constexpr int64_t kWholeTextLimit = 64 * 1024;
+    // Posted to the view: destroy the controls it replaced or dropped, now that the thread is free.
+    static constexpr UINT kDestroyRetired = WM_APP + 0x190;
+    bool SelectsWholeLongText() const;
+    bool BaseCanUndo() const;
+    bool BaseCanRedo() const;
+    // Replaces the control for an edit of the whole long text; false, with
+    // nothing done, when the selection is not all of a long text or no new
+    // control could be made. For typing, the caller hands the key on.
+    bool ReplaceWholeText(WholeTextEdit edit);
+    KeptControl DetachCurrent();
+    static void Hide(KeptControl& kept);
+    void ShowKept(KeptControl kept, const ControlPlace& place);
+    void StepBack();
+    void StepForward();
+    bool CanUndoEdit() const;
+    bool CanRedoEdit() const;
+    LRESULT UndoEdit(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT RedoEdit(UINT message, WPARAM wParam, LPARAM lParam);
+    void EditInputStarts();
+    void EditInputEnded();
+    // The frame hears of a change the control did not tell it of.
+    void TellTextChanged();
+    void DropKept(KeptControl& kept);
+    void DropLaterControls();
+    void DropHistory();
+    static WNDPROC RichEditProc();
     template <UINT Message>
     bool OnUndoOrRedo(WPARAM wParam, LPARAM lParam, LRESULT& result) {
         return OnUndoRedo(Message, wParam, lParam, result);
@@ -235,6 +291,13 @@ private:
     HFONT font_ = nullptr;
     // A replaced control waiting, hidden, to be destroyed.
     HWND retired_ = nullptr;
+    // Kept controls no longer wanted, waiting the same way.
+    std::vector<HWND> dropped_;
+    // The current control's place in the history, the controls before it
+    // (nearest last) and those after it that redo brings back (nearest last).
+    ControlHistory history_;
+    std::vector<KeptControl> before_;
+    std::vector<KeptControl> after_;
     // The control was made while a replaced long text still existed: it is
     // replaced in turn before a load fills it.
     bool madeBeside_ = false;

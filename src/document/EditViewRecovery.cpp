@@ -30,6 +30,8 @@ bool EditView::CaptureRecovery(RecoveryRecord* record) {
 bool EditView::RestoreRecovery(const RecoveryRecord& record) {
     if (!hwnd_) return false;
     WaitCursor wait;
+    DropHistory();
+    DestroyRetired();
     if (HoldsLongText() || madeBeside_) {
         DWORD style = ViewStyle(IsWordWrapped());
         if (!ReplaceControl(style, style)) return false;

@@ -176,6 +176,8 @@ void MainFrame::ApplyEditFont() {
 
 bool MainFrame::OnUpdatePosition(WPARAM, LPARAM, LRESULT& result) {
     result = 0;
+    // An edit of the whole text, or its undo, may have put another control in the view's place.
+    if (client_ && view_.Handle()) FollowViewWindow();
     if (!toolbar_ || !client_) return true;
     DWORD end = 0;
     SendMessageW(client_, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&end));

@@ -13,6 +13,7 @@
 #include "ViewTestSupport.h"
 #include "document/EditStreams.h"
 #include "document/EditView.h"
+#include "resources/resource.h"
 #include "support/TestSupport.h"
 
 using brevitex::EditView;
@@ -401,4 +402,79 @@ TEST_F(EditViewLargeTextTest, AQuickLoadShowsNoProgress) {
     ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
     EXPECT_GT(view.blocks, 0);
     EXPECT_TRUE(view.sightings.empty());
+}
+
+// Edits of the whole text: over a long text the view puts a new control in
+// place and keeps the old one for undo; what the user sees after each step -
+// text, selection, modified flag, undo and redo - must be what the control's
+// own edit gives over a short text.
+TEST_F(EditViewLargeTextTest, WholeTextEditsOfALongTextGoAndComeBackAsTheControlsOwnDo) {
+    enum Step { kSelectAll, kDeleteKey, kBackspace, kDeleteCommand, kCutCommand, kTypeABC, kUndo, kRedo, kUndoKey,
+                kRedoKey, kTypeX };
+    const std::vector<Step> script = {
+        kSelectAll, kDeleteKey, kUndo, kUndo, kRedo, kRedo, kRedo,  // through a step before the deletion
+        kUndo, kSelectAll, kTypeABC, kUndo, kRedo, kUndo, kRedo, kUndo, kUndo,  // typing over all is one step
+        kSelectAll, kBackspace, kUndoKey, kRedoKey, kUndo, kTypeX, kRedo,  // an edit after undo ends redo
+        kUndo, kUndo, kSelectAll, kDeleteCommand, kUndo, kSelectAll, kCutCommand, kUndo, kRedo};
+    auto run = [&](int lines) {
+        std::string file = LongText("doc", lines);
+        std::wstring path = Write(L"whole.txt", file);
+        EXPECT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+        SetFocus(view.Handle());
+        Send(EM_SETSEL, 0, 0);
+        Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"typed "));
+        const std::wstring original(file.begin(), file.end());
+        const std::wstring typed = L"typed " + original;
+        std::vector<std::wstring> seen;
+        for (Step step : script) {
+            switch (step) {
+                case kSelectAll: Send(EM_SETSEL, 0, -1); break;
+                case kDeleteKey: Send(WM_KEYDOWN, VK_DELETE); Send(WM_KEYUP, VK_DELETE); break;
+                case kBackspace: Send(WM_KEYDOWN, VK_BACK); Send(WM_CHAR, 8); Send(WM_KEYUP, VK_BACK); break;
+                case kDeleteCommand: Send(WM_COMMAND, ID_EDIT_CLEAR); break;
+                case kCutCommand: Send(WM_COMMAND, ID_EDIT_CUT); break;
+                case kTypeABC: for (wchar_t c : std::wstring(L"abc")) Send(WM_CHAR, c); break;
+                case kTypeX: Send(WM_CHAR, L'x'); break;
+                case kUndo: Send(WM_COMMAND, ID_EDIT_UNDO); break;
+                case kRedo: Send(WM_COMMAND, ID_EDIT_REDO); break;
+                case kUndoKey:
+                case kRedoKey: {
+                    BYTE keys[256] = {};
+                    GetKeyboardState(keys);
+                    keys[VK_CONTROL] = 0x80;
+                    SetKeyboardState(keys);
+                    Send(WM_KEYDOWN, step == kUndoKey ? 'Z' : 'Y');
+                    keys[VK_CONTROL] = 0;
+                    SetKeyboardState(keys);
+                    break;
+                }
+            }
+            std::wstring text = StreamedText(view.Handle());
+            GETTEXTLENGTHEX units{GTL_NUMCHARS | GTL_PRECISE, 1200};
+            const auto length = static_cast<LONG>(Send(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&units)));
+            CHARRANGE selection{};
+            Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+            auto at = [&](LONG position) {
+                return position >= length ? std::wstring(L"end") : std::to_wstring(position);
+            };
+            std::wstring name = text == original ? L"original"
+                                : text == typed  ? L"typed+original"
+                                : text.size() < 8 ? L"\"" + text + L"\""
+                                                  : L"other text";
+            seen.push_back(std::to_wstring(seen.size()) + L": " + name + L" [" + at(selection.cpMin) + L"," +
+                           at(selection.cpMax) + L"] modified " + std::to_wstring(Send(EM_GETMODIFY) != 0) +
+                           L" undo " + std::to_wstring(Send(EM_CANUNDO) != 0) + L" redo " +
+                           std::to_wstring(Send(EM_CANREDO) != 0) + L" focus " +
+                           std::to_wstring(GetFocus() == view.Handle()));
+        }
+        return seen;
+    };
+    const std::vector<std::wstring> own = run(20);
+    const std::vector<std::wstring> replaced = run(kLongLines);
+    EXPECT_GT(ViewControls(parent.Handle()), 1) << "the long text was replaced, not edited in place";
+    ASSERT_EQ(replaced.size(), own.size());
+    for (size_t i = 0; i < own.size(); ++i) EXPECT_EQ(replaced[i], own[i]);
+    // The kept controls hide behind the shown one and go with the next document.
+    view.NewDocument();
+    EXPECT_TRUE(testsupport::PumpUntil([this] { return ViewControls(parent.Handle()) == 1; }));
 }
