@@ -200,7 +200,12 @@ void RunEditsOn(const bench::FileKind& kind, size_t mib, const std::wstring& pat
 // the dialog it opened up; the dialog is then closed.
 class DialogTimer {
 public:
-    static double Open(HWND frame, UINT command) {
+    // Seconds until the dialog was up with the thread idle, then until it had
+    // closed again with the thread idle.
+    struct Times {
+        double open, close;
+    };
+    static Times Open(HWND frame, UINT command) {
         opened_ = 0;
         start_ = bench::Now();
         UINT_PTR timer = SetTimer(nullptr, 0, 1, &DialogTimer::OnTimer);
@@ -214,7 +219,7 @@ public:
         }
         KillTimer(nullptr, timer);
         HandleMessages();
-        return opened_ - start_;
+        return {opened_ - start_, bench::Now() - opened_};
     }
 
 private:
@@ -265,10 +270,12 @@ void RunDialogs(const bench::FileKind& kind, size_t mib, const std::wstring& pat
             HandleMessages();
             DialogTimer::frame_ = window;
             std::printf("%s %zu MiB in a frame (%d characters)\n", kind.name, mib, TextLength(frame.EditWindow()));
-            double find = DialogTimer::Open(window, ID_EDIT_FIND);
-            double goTo = DialogTimer::Open(window, ID_VIEW_GOTO);
-            std::printf("  %-34s %9.3f s  (aim 0.1 s)\n", "open find / replace", find);
-            std::printf("  %-34s %9.3f s  (aim 0.1 s)\n", "open go to line", goTo);
+            auto find = DialogTimer::Open(window, ID_EDIT_FIND);
+            auto goTo = DialogTimer::Open(window, ID_VIEW_GOTO);
+            std::printf("  %-34s %9.3f s  (aim 0.1 s), closing it %.3f s\n", "open find / replace", find.open,
+                        find.close);
+            std::printf("  %-34s %9.3f s  (aim 0.1 s), closing it %.3f s\n", "open go to line", goTo.open,
+                        goTo.close);
             SendMessageW(frame.EditWindow(), EM_SETMODIFY, FALSE, 0);
             DestroyWindow(window);
             HandleMessages();

@@ -13,5 +13,7 @@ inline constexpr UINT UWM_UPDATE_POSITION = WM_USER + 102;
 // Posted by a new frame to itself: open the file named on its command line,
 // now that the window shows.
 inline constexpr UINT UWM_OPEN_COMMAND_LINE = WM_USER + 103;
+// Posted by a frame to itself: give the view the size it kept while a dialog was active.
+inline constexpr UINT UWM_LAYOUT_VIEW = WM_USER + 104;
 
 }  // namespace brevitex

@@ -81,6 +81,7 @@ const MessageMapEntry<EditView> EditView::kMap[] = {
     BX_MESSAGE(WM_UNDO, OnUndoOrRedo<WM_UNDO>),
     BX_MESSAGE(EM_REDO, OnUndoOrRedo<EM_REDO>),
     BX_MESSAGE(EM_CANUNDO, OnCanUndo),
+    BX_MESSAGE(EM_SCROLLCARET, OnScrollCaret),
     BX_MESSAGE(EM_CANREDO, OnCanRedo),
     BX_COMMAND(ID_EDIT_FIND, OnFindReplace),
     BX_COMMAND(ID_EDIT_FINDNEXT, OnFindNext),
@@ -287,6 +288,21 @@ bool EditView::OnClipboardEdit(WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (Message != WM_PASTE && selection.cpMax > selection.cpMin && !(GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY)) {
         Send(EM_SETMODIFY, TRUE);
     }
+    return true;
+}
+
+bool EditView::OnScrollCaret(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = DefaultProc(EM_SCROLLCARET, wParam, lParam);
+    const int lineHeight = LineHeight();
+    if (shownHeight_ <= 0 || lineHeight <= 0) return true;
+    CHARRANGE selection{};
+    Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    POINTL caret{};
+    Send(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&caret), selection.cpMax);
+    // The control counts all of its height as in view; below what is shown,
+    // the caret's line is scrolled up into the shown part.
+    const int below = static_cast<int>(caret.y) + lineHeight - shownHeight_;
+    if (below > 0) Send(EM_LINESCROLL, 0, (below + lineHeight - 1) / lineHeight);
     return true;
 }
 

@@ -122,6 +122,9 @@ public:
     // Presses a key count times straight into the control, ending early at the
     // edge of the text or when a key-up is waiting.
     void SendKeyBurst(UINT key, int count);
+    // How much of the view, from its top, the user sees while its parent
+    // cuts it off (0: all of it); the caret is scrolled into that part.
+    void SetShownHeight(int pixels) { shownHeight_ = pixels; }
     // The paging line height in pixels (font height plus edge metric); 0 when unknown.
     int LineHeight() const;
     // The clock the key-repeat timing and the load progress read (tests supply their own).
@@ -185,6 +188,7 @@ private:
     void FollowSavedText();
     bool OnUndoRedo(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnCanUndo(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnScrollCaret(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnCanRedo(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnChar(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnStartComposition(WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -286,6 +290,7 @@ private:
     TextDigest savedDigest_;
     FileStamp stamp_;
     DWORD keyRepeatStart_ = 0;
+    int shownHeight_ = 0;
     TickSource tickSource_ = GetTickCount;
     // The font last set on the control (null: its own), for a re-created control.
     HFONT font_ = nullptr;

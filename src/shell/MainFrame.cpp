@@ -48,6 +48,7 @@ void SetShiftState(bool down) {
 
 const MessageMapEntry<MainFrame> MainFrame::kMessageMap[] = {
     BX_MESSAGE(UWM_UPDATE_POSITION, OnUpdatePosition),
+    BX_MESSAGE(UWM_LAYOUT_VIEW, OnLayoutView),
     BX_MESSAGE(UWM_OPEN_COMMAND_LINE, OnOpenCommandLine),
     BX_MESSAGE(WM_HOTKEY, OnHotKey),
     BX_MESSAGE(WM_CREATE, OnCreate),
@@ -256,7 +257,16 @@ bool MainFrame::OnActivate(WPARAM wParam, LPARAM lParam, LRESULT&) {
         flags_ &= ~kFitPending;
         FitToInputPanel();
     }
+    // The view gets its size once the input panel the dialog raised had its
+    // chance to go down: laid out now, it could be laid out twice.
+    if (LOWORD(wParam) != WA_INACTIVE && (flags_ & kViewSizePending)) PostMessageW(hwnd_, UWM_LAYOUT_VIEW, 0, 0);
     return false;
+}
+
+bool MainFrame::OnLayoutView(WPARAM, LPARAM, LRESULT& result) {
+    result = 0;
+    if (flags_ & kViewSizePending) LayoutChildren(false);
+    return true;
 }
 
 bool MainFrame::OnSettingChange(WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -485,10 +495,36 @@ void MainFrame::LayoutChildren(bool moveToolBar) {
         }
         rect.bottom -= height;
     }
-    if (client_) {
+    if (client_ && !KeepViewHeight(rect)) {
+        if (flags_ & kViewSizePending) {
+            flags_ &= ~kViewSizePending;
+            SetWindowRgn(client_, nullptr, TRUE);
+            view_.SetShownHeight(0);
+        }
         SetWindowPos(client_, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
+}
+
+bool MainFrame::KeepViewHeight(const RECT& rect) {
+    // A change of the view's height makes the control lay out its whole text
+    // again (seconds for a long one). While a dialog of the frame is active -
+    // the input panel rising for its box - the view keeps its height: what
+    // the frame no longer shows of it is cut off, and the caret is kept in
+    // what it shows. Once the frame is active again it gets its size.
+    HWND active = GetActiveWindow();
+    if (!active || active == hwnd_ || GetWindow(active, GW_OWNER) != hwnd_) return false;
+    RECT now{};
+    GetWindowRect(client_, &now);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&now), 2);
+    if (now.left != rect.left || now.top != rect.top || now.right != rect.right) return false;
+    const int shown = static_cast<int>(rect.bottom - rect.top);
+    if (shown <= 0 || shown == now.bottom - now.top) return false;
+    flags_ |= kViewSizePending;
+    // The region passes to the window, which frees it.
+    SetWindowRgn(client_, CreateRectRgn(0, 0, now.right - now.left, shown), TRUE);
+    view_.SetShownHeight(shown);
+    return true;
 }
 
 void MainFrame::FollowViewWindow() {

@@ -28,6 +28,7 @@ public:
     static constexpr DWORD kTitleModified = 0x1;  // modified state last shown in the title
     static constexpr DWORD kSelectionMode = 0x2;
     static constexpr DWORD kFitPending = 0x4;  // an input-panel fit waits for the frame to be active
+    static constexpr DWORD kViewSizePending = 0x8;  // the view keeps its height while a dialog of the frame is active
 
     MainFrame() = default;
     ~MainFrame() override = default;
@@ -78,6 +79,7 @@ private:
     bool OnCopyData(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnInitMenuPopup(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnActivate(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnLayoutView(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSettingChange(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnCancelMode(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSize(WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -111,6 +113,9 @@ private:
     bool RefreshInfoPopup(HMENU popup, LPARAM lParam);
     void ShowAbout();
     void LayoutChildren(bool moveToolBar);
+    // Whether the view keeps its height for a layout to the rect (see there);
+    // it is then cut to what the rect shows.
+    bool KeepViewHeight(const RECT& rect);
     void FitToInputPanel();
     // Whether a dialog of this frame covers all of it (the full-screen browser).
     bool CoveredByOwnDialog() const;

@@ -379,6 +379,37 @@ TEST_F(MainFrameTest, PocketPcFrameFollowsTheInputPanel) {
     GetWindowRect(hwnd_, &frame);
     EXPECT_EQ(frame.bottom, sip.visibleDesktop.bottom) << "fitted once active again";
     DeviceSipPreference(hwnd_, kSipLower);
+
+    // While a small dialog of the frame is active, the view keeps its height
+    // (a new one lays out the whole text again) and is cut to what the frame
+    // shows; once the frame is active again it gets its size.
+    Idle();
+    RECT viewBefore{};
+    GetWindowRect(Edit(), &viewBefore);
+    HWND dialog = CreateWindowExW(0, L"#32770", L"", WS_POPUP | WS_VISIBLE, before.left, before.top, 100, 50, hwnd_,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_NE(dialog, nullptr);
+    SetActiveWindow(dialog);
+    DeviceSipPreference(hwnd_, kSipRaise);
+    ASSERT_TRUE(DeviceSipGetInfo(&sip));
+    GetWindowRect(hwnd_, &frame);
+    EXPECT_EQ(frame.bottom, sip.visibleDesktop.bottom);
+    RECT viewNow{};
+    GetWindowRect(Edit(), &viewNow);
+    EXPECT_EQ(viewNow.bottom - viewNow.top, viewBefore.bottom - viewBefore.top);
+    RECT shown{};
+    ASSERT_EQ(GetWindowRgnBox(Edit(), &shown), SIMPLEREGION);
+    RECT toolbarRect{};
+    GetWindowRect(frame_->ToolBarWindow(), &toolbarRect);
+    EXPECT_EQ(viewNow.top + shown.bottom, toolbarRect.top) << "cut where the toolbar begins";
+    DestroyWindow(dialog);
+    SetActiveWindow(hwnd_);
+    Idle();
+    GetWindowRect(Edit(), &viewNow);
+    GetWindowRect(frame_->ToolBarWindow(), &toolbarRect);
+    EXPECT_EQ(viewNow.bottom, toolbarRect.top);
+    EXPECT_EQ(GetWindowRgnBox(Edit(), &shown), ERROR) << "no longer cut";
+    DeviceSipPreference(hwnd_, kSipLower);
 }
 
 namespace {

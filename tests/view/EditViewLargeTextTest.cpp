@@ -478,3 +478,20 @@ TEST_F(EditViewLargeTextTest, WholeTextEditsOfALongTextGoAndComeBackAsTheControl
     view.NewDocument();
     EXPECT_TRUE(testsupport::PumpUntil([this] { return ViewControls(parent.Handle()) == 1; }));
 }
+
+// Cut off by its parent, the view scrolls the caret into the part still shown.
+TEST_F(EditViewLargeTextTest, TheCaretIsScrolledIntoTheShownPart) {
+    std::wstring path = Write(L"shown.txt", LongText("shown", 200));
+    ASSERT_TRUE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+    const int lineHeight = view.LineHeight();
+    ASSERT_GT(lineHeight, 0);
+    view.SetShownHeight(4 * lineHeight);
+    const auto target = static_cast<WPARAM>(Send(EM_LINEINDEX, 8));
+    Send(EM_SETSEL, target, target);
+    Send(EM_SCROLLCARET);
+    POINTL caret{};
+    Send(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&caret), static_cast<LPARAM>(target));
+    EXPECT_GE(caret.y, 0);
+    EXPECT_LE(caret.y + lineHeight, 4 * lineHeight);
+    EXPECT_GT(Send(EM_GETFIRSTVISIBLELINE), 0);
+}
