@@ -222,7 +222,6 @@ bool EditView::EditKeyDown(WPARAM wParam, LPARAM lParam, LRESULT& result) {
     // Ctrl+Z and Ctrl+Y are undo and redo, as the control's own keys are.
     if (control && (wParam == 'Z' || wParam == 'Y')) {
         result = wParam == 'Z' ? UndoEdit(EM_UNDO, 0, 0) : RedoEdit(EM_REDO, 0, 0);
-        FollowSavedText();
         NotifyPosition();
         return true;
     }
@@ -342,14 +341,17 @@ bool EditView::OnMovesCaret(WPARAM wParam, LPARAM lParam, LRESULT& result) {
 
 bool EditView::OnUndoRedo(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     result = message == EM_REDO ? RedoEdit(message, wParam, lParam) : UndoEdit(message, wParam, lParam);
-    FollowSavedText();
     NotifyPosition();
     return true;
 }
 
 void EditView::FollowSavedText() {
+    // Another length settles it without reading the text.
+    GETTEXTLENGTHEX units{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const auto length = static_cast<int64_t>(Send(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&units)));
     WideString text;
-    bool same = ReadControlText(text) && RewriteLineBreaks(text, LineBreak::Cr, true) && DigestOf(text) == savedDigest_;
+    bool same = length == savedDigest_.length && ReadControlText(text) &&
+                RewriteLineBreaks(text, LineBreak::Cr, true) && DigestOf(text) == savedDigest_;
     Send(EM_SETMODIFY, same ? FALSE : TRUE);
 }
 
@@ -551,6 +553,7 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     oddByte_ = facts.oddByte;
     changesAccepted_ = false;
     savedDigest_ = DigestOf(text);
+    ++savedTexts_;
     stamp_ = facts.stamp;
     StartAtTop(false);
     return true;
@@ -589,6 +592,7 @@ bool EditView::SaveDocument(const wchar_t* path, TextEncoding encoding) {
     oddByte_ = false;
     mixedBreaks_ = false;
     savedDigest_ = digest;
+    ++savedTexts_;
     stamp_ = stamp;
     Send(EM_SETMODIFY, FALSE);
     return true;
@@ -628,6 +632,7 @@ void EditView::NewDocument() {
     mixedBreaks_ = false;
     changesAccepted_ = false;
     savedDigest_ = DigestOf(WideString());
+    ++savedTexts_;
     stamp_ = FileStamp{};
     keyRepeatStart_ = 0;
     if (!hwnd_) return;

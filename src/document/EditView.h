@@ -213,6 +213,9 @@ private:
         LRESULT eventMask = 0;
         HFONT font = nullptr;
         ControlHistory history;
+        int64_t units = 0;  // the length of its text
+        bool modified = false;  // its modified flag when it was hidden
+        uint32_t savedTexts = 0;  // the view's count of saved texts then
     };
     // Above this many units a whole-text edit replaces the control.
     static constexpr int64_t kWholeTextLimit = 64 * 1024;
@@ -288,6 +291,8 @@ private:
     };
     static TextDigest DigestOf(const WideString& text);
     TextDigest savedDigest_;
+    // Counts the texts taken as saved (loads, saves, new documents).
+    uint32_t savedTexts_ = 0;
     FileStamp stamp_;
     DWORD keyRepeatStart_ = 0;
     int shownHeight_ = 0;

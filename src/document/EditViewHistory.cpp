@@ -17,8 +17,10 @@ namespace brevitex {
 namespace {
 
 // Kept controls beyond this many go, oldest first, as the control's own
-// undo steps would at their limit.
+// undo steps would at their limit; so do those beyond this many units in all
+// (a control takes some 60 bytes for each), though the nearest always stays.
 constexpr size_t kKeptLimit = 8;
+constexpr int64_t kKeptUnitsLimit = int64_t{16} << 20;
 
 int64_t ControlTextLength(HWND edit) {
     GETTEXTLENGTHEX query{GTL_NUMCHARS | GTL_PRECISE, 1200};
@@ -46,7 +48,8 @@ void EditView::Hide(KeptControl& kept) {
 }
 
 EditView::KeptControl EditView::DetachCurrent() {
-    KeptControl kept{hwnd_, Send(EM_GETEVENTMASK), font_, history_};
+    KeptControl kept{hwnd_, Send(EM_GETEVENTMASK), font_, history_, ControlTextLength(hwnd_),
+                     Send(EM_GETMODIFY) != 0, savedTexts_};
     Detach(RichEditProc());
     return kept;
 }
@@ -82,7 +85,10 @@ bool EditView::ReplaceWholeText(WholeTextEdit edit) {
     // Typing goes on in the new control, its first undo step leading back.
     history_.typedOver = edit == WholeTextEdit::Typing;
     before_.push_back(kept);
-    if (before_.size() > kKeptLimit) {
+    int64_t units = 0;
+    for (const KeptControl& control : before_) units += control.units;
+    while (before_.size() > 1 && (before_.size() > kKeptLimit || units > kKeptUnitsLimit)) {
+        units -= before_.front().units;
         DropKept(before_.front());
         before_.erase(before_.begin());
     }
@@ -110,6 +116,12 @@ void EditView::ShowKept(KeptControl kept, const ControlPlace& place) {
                  place.rect.right - place.rect.left, place.rect.bottom - place.rect.top,
                  SWP_NOACTIVATE | SWP_SHOWWINDOW);
     if (place.focused) SetFocus(hwnd_);
+    // Its flag still holds unless a text was saved since: then it is compared.
+    if (kept.savedTexts == savedTexts_) {
+        Send(EM_SETMODIFY, kept.modified ? TRUE : FALSE);
+    } else {
+        FollowSavedText();
+    }
 }
 
 void EditView::StepBack() {
@@ -139,7 +151,10 @@ void EditView::StepForward() {
     before_.push_back(earlier);
     ShowKept(later, place);
     // Typing over the text was undone on the way back: it is redone here.
-    if (history_.typedOver && BaseCanRedo()) CallWindowProcW(baseProc_, hwnd_, EM_REDO, 0, 0);
+    if (history_.typedOver && BaseCanRedo()) {
+        CallWindowProcW(baseProc_, hwnd_, EM_REDO, 0, 0);
+        FollowSavedText();
+    }
     Send(EM_SCROLLCARET);
 }
 
@@ -157,7 +172,11 @@ LRESULT EditView::UndoEdit(UINT message, WPARAM wParam, LPARAM lParam) {
         done = DefaultProc(message, wParam, lParam);
         ++history_.undosSinceBack;
         // Typing over the whole text and its replacement are one step.
-        if (history_.typedOver && !BaseCanUndo() && !before_.empty()) StepBack();
+        if (history_.typedOver && !BaseCanUndo() && !before_.empty()) {
+            StepBack();
+        } else {
+            FollowSavedText();
+        }
     } else if (!before_.empty()) {
         StepBack();
         done = TRUE;
@@ -168,7 +187,9 @@ LRESULT EditView::UndoEdit(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT EditView::RedoEdit(UINT message, WPARAM wParam, LPARAM lParam) {
     if (history_.undosSinceBack > 0 || (after_.empty() && !history_.staleRedo)) {
         if (history_.undosSinceBack > 0) --history_.undosSinceBack;
-        return DefaultProc(message, wParam, lParam);
+        const LRESULT done = DefaultProc(message, wParam, lParam);
+        FollowSavedText();
+        return done;
     }
     if (after_.empty()) return FALSE;
     StepForward();

@@ -50,6 +50,7 @@ bool EditView::RestoreRecovery(const RecoveryRecord& record) {
     mixedBreaks_ = record.mixedBreaks;
     changesAccepted_ = record.changesAccepted;
     savedDigest_ = TextDigest{record.savedLength, record.savedHash};
+    ++savedTexts_;
     stamp_ = record.stamp;
     StartAtTop(true);
     return true;
