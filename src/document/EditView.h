@@ -231,6 +231,9 @@ private:
     KeptControl DetachCurrent();
     static void Hide(KeptControl& kept);
     void ShowKept(KeptControl kept, const ControlPlace& place);
+    // Shows the nearest control of `from` in place of the current one, which
+    // goes to `to`.
+    void ShowInstead(std::vector<KeptControl>& from, std::vector<KeptControl>& to);
     void StepBack();
     void StepForward();
     bool CanUndoEdit() const;

@@ -9,6 +9,7 @@
 // steps a user sees are those the control's own edit would give.
 #include <richedit.h>
 
+#include "common/Handles.h"
 #include "common/Messages.h"
 #include "document/EditView.h"
 
@@ -61,6 +62,7 @@ bool EditView::ReplaceWholeText(WholeTextEdit edit) {
         !IsClipboardFormatAvailable(CF_TEXT)) {
         return false;
     }
+    WaitCursor wait;
     DropLaterControls();
     DestroyRetired();
     const ControlPlace place = TakePlace();
@@ -124,15 +126,20 @@ void EditView::ShowKept(KeptControl kept, const ControlPlace& place) {
     }
 }
 
-void EditView::StepBack() {
+void EditView::ShowInstead(std::vector<KeptControl>& from, std::vector<KeptControl>& to) {
     ControlPlace place = TakePlace();
     place.readOnly = (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY) != 0;
-    KeptControl later = DetachCurrent();
-    Hide(later);
-    KeptControl earlier = before_.back();
-    before_.pop_back();
-    after_.push_back(later);
-    ShowKept(earlier, place);
+    KeptControl current = DetachCurrent();
+    Hide(current);
+    KeptControl shown = from.back();
+    from.pop_back();
+    to.push_back(current);
+    ShowKept(shown, place);
+}
+
+void EditView::StepBack() {
+    WaitCursor wait;
+    ShowInstead(before_, after_);
     history_.undosSinceBack = 0;
     // The control's own undo of a whole-text deletion leaves the caret at
     // the end of the text it brought back.
@@ -142,14 +149,8 @@ void EditView::StepBack() {
 }
 
 void EditView::StepForward() {
-    ControlPlace place = TakePlace();
-    place.readOnly = (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY) != 0;
-    KeptControl earlier = DetachCurrent();
-    Hide(earlier);
-    KeptControl later = after_.back();
-    after_.pop_back();
-    before_.push_back(earlier);
-    ShowKept(later, place);
+    WaitCursor wait;
+    ShowInstead(after_, before_);
     // Typing over the text was undone on the way back: it is redone here.
     if (history_.typedOver && BaseCanRedo()) {
         CallWindowProcW(baseProc_, hwnd_, EM_REDO, 0, 0);
