@@ -153,9 +153,9 @@ HWND ParentMenuAt(HWND self, int x, int y) {
     return search.found;
 }
 
-// Keeps a menu window on the device screen: one that would leave it on the
-// right opens to the left of the menu it belongs to, and any other overflow
-// is pushed back inside.
+// Keeps a menu window on the device screen above the soft-key bar, as the
+// device's menus open: one that would leave it on the right opens to the left
+// of the menu it belongs to, and any other overflow is pushed back inside.
 void KeepMenuOnScreen(HWND menu, WINDOWPOS* pos) {
     if ((pos->flags & SWP_NOMOVE) && (pos->flags & SWP_NOSIZE)) return;
     RECT now{};
@@ -165,13 +165,14 @@ void KeepMenuOnScreen(HWND menu, WINDOWPOS* pos) {
     int x = (pos->flags & SWP_NOMOVE) ? now.left : pos->x;
     int y = (pos->flags & SWP_NOMOVE) ? now.top : pos->y;
     const RECT screen = DeviceScreenRect();
+    const RECT above = DeviceWorkArea();
     if (x + cx > screen.right) {
         RECT parent{};
         HWND from = ParentMenuAt(menu, x, y);
         if (from && GetWindowRect(from, &parent) && parent.left - cx >= screen.left) x = parent.left - cx;
     }
     x = (std::max)(static_cast<int>(screen.left), (std::min)(x, static_cast<int>(screen.right) - cx));
-    y = (std::max)(static_cast<int>(screen.top), (std::min)(y, static_cast<int>(screen.bottom) - cy));
+    y = (std::max)(static_cast<int>(above.top), (std::min)(y, static_cast<int>(above.bottom) - cy));
     if (x == ((pos->flags & SWP_NOMOVE) ? now.left : pos->x) && y == ((pos->flags & SWP_NOMOVE) ? now.top : pos->y)) {
         return;
     }

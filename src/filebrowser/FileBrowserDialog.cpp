@@ -154,9 +154,7 @@ bool FileBrowserDialog::OnInitDialog(WPARAM, LPARAM, LRESULT& result) {
     fileList_.Attach(list);
     fileList_.Initialize();
     ListView_SetExtendedListViewStyle(list, kListExtendedStyle);
-    // The dropped-down tree lies over the list: a repaint of the list must
-    // not draw over it.
-    SetWindowLongW(list, GWL_STYLE, GetWindowLongW(list, GWL_STYLE) | WS_CLIPSIBLINGS);
+    ClipSiblings();
     fileList_.LinkTree(tree);
     PlaceControls();
     folderTree_.LinkList(list);
@@ -215,6 +213,16 @@ void FileBrowserDialog::FillEncodingCombo() {
         }
     }
     if (!selected) SendMessageW(encodingCombo_, CB_SETCURSEL, 0, 0);
+}
+
+// The dropped-down tree lies over the list and the type and encoding rows,
+// and each label reaches a pixel into the box beside it (the template's units
+// round up): every control clips its siblings, so a repaint of one never
+// draws over another above it (the tree, the box over its label).
+void FileBrowserDialog::ClipSiblings() {
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        SetWindowLongW(child, GWL_STYLE, GetWindowLongW(child, GWL_STYLE) | WS_CLIPSIBLINGS);
+    }
 }
 
 // Open has no name box: the list takes its place down to the bottom. The

@@ -87,6 +87,7 @@ private:
 
     void FillTypeCombo();
     void FillEncodingCombo();
+    void ClipSiblings();
     void PlaceControls();
     void SelectInitialFolder();
     // Whether the item (-1: the selected one) is the dialog's choice; fills

@@ -333,7 +333,7 @@ protected:
         std::vector<std::string> faults;
         auto windows = tour::ShownWindowsOf(Pid());
 
-        CheckFocus(&faults);
+        CheckFocus(skip, &faults);
         tour::Image image;
         if (!tour::RunUnixCommand("'" + shot_ + "' '" + ppm + "' '" + png + "'") ||
             !image.Load(DevicePathOfUnix(ppm))) {
@@ -469,18 +469,37 @@ protected:
         }
     }
 
-    void CheckFocus(std::vector<std::string>* faults) const {
+    // A busy program may have switched a window's drawing off while it fills
+    // it (WM_SETREDRAW clears the window's visible bit, the window stays on
+    // screen): such a focus window must be visible again at the next settled
+    // step, or it was hidden after all.
+    void CheckFocus(unsigned skip, std::vector<std::string>* faults) {
+        if (frozenFocus_ && !(skip & kBusy)) {
+            if (IsWindow(frozenFocus_) && !IsWindowVisible(frozenFocus_)) {
+                faults->push_back("the keyboard focus of step " + frozenStep_ + " was on a hidden window (" +
+                                  FocusName(frozenFocus_) + "), still hidden now");
+            }
+            frozenFocus_ = nullptr;
+        }
         GUITHREADINFO info{sizeof(info)};
         if (!GetGUIThreadInfo(GetWindowThreadProcessId(frame_, nullptr), &info) || !info.hwndFocus) {
             faults->push_back("no window of the frame's thread has the keyboard focus");
             return;
         }
-        if (!IsWindowVisible(info.hwndFocus)) {
-            wchar_t name[64] = {};
-            GetClassNameW(info.hwndFocus, name, 64);
-            faults->push_back("the keyboard focus is on a hidden window (" + tour::Utf8(name) + ", id " +
-                              std::to_string(GetDlgCtrlID(info.hwndFocus)) + ")");
+        if (IsWindowVisible(info.hwndFocus)) return;
+        HWND parent = GetAncestor(info.hwndFocus, GA_PARENT);
+        if ((skip & kBusy) && parent && IsWindowVisible(parent)) {
+            frozenFocus_ = info.hwndFocus;
+            frozenStep_ = std::to_string(steps_);
+            return;
         }
+        faults->push_back("the keyboard focus is on a hidden window (" + FocusName(info.hwndFocus) + ")");
+    }
+
+    static std::string FocusName(HWND window) {
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        return tour::Utf8(name) + ", id " + std::to_string(GetDlgCtrlID(window));
     }
 
     static std::string Describe(const tour::ShownWindow& shown) {
@@ -702,6 +721,9 @@ protected:
     std::string shot_;
     std::string labels_;
     int steps_ = 0;
+    // The focus window of a busy step whose drawing was off, and that step.
+    HWND frozenFocus_ = nullptr;
+    std::string frozenStep_;
 };
 
 }  // namespace

@@ -9,8 +9,11 @@ for t in xwd xwininfo convert; do
 done
 ppm=$1
 png=${2:-}
-t=$(mktemp -d)
+# Its scratch files go beside the picture: a folder the program may be showing
+# (the system's temporary folder) must not change under the screenshots.
+t=$(mktemp -d "$(dirname "$ppm")/.shot.XXXXXX")
 trap 'rm -rf "$t"' EXIT
+export MAGICK_TMPDIR="$t"
 xwd -root -silent | convert xwd:- "$t/root.png"
 args=()
 i=0
