@@ -1,4 +1,5 @@
 // Platform-type text and the one message-box function of the device layer.
+#include <algorithm>
 #include <atomic>
 #include <cwchar>
 
@@ -59,11 +60,70 @@ namespace {
 thread_local HWND t_boxOwner = nullptr;
 thread_local HHOOK t_boxHook = nullptr;
 
+// The platform's box text control.
+constexpr int kBoxTextId = 0xFFFF;
+
+RECT ChildRect(HWND box, HWND child) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// A box laid out wider than the device screen (the platform measures its
+// text against the whole display) is narrowed to the screen: its text wraps
+// onto more lines, and its buttons move down and to the middle again.
+void FitBoxToScreenWidth(HWND box) {
+    const RECT screen = DeviceScreenRect();
+    RECT outer{};
+    HWND text = GetDlgItem(box, kBoxTextId);
+    if (!text || !GetWindowRect(box, &outer)) return;
+    const int excess = static_cast<int>((outer.right - outer.left) - (screen.right - screen.left));
+    if (excess <= 0) return;
+    RECT textRect = ChildRect(box, text);
+    const int width = static_cast<int>(textRect.right - textRect.left) - excess;
+    if (width <= 0) return;
+    wchar_t content[2048] = {};
+    GetWindowTextW(text, content, 2048);
+    HDC dc = GetDC(text);
+    if (!dc) return;
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(text, WM_GETFONT, 0, 0)));
+    RECT needed{0, 0, width, 0};
+    DrawTextW(dc, content, -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(text, dc);
+    const int grow = (std::max)(0, static_cast<int>(needed.bottom - (textRect.bottom - textRect.top)));
+    SetWindowPos(text, nullptr, 0, 0, width, static_cast<int>(textRect.bottom - textRect.top) + grow,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(box, nullptr, 0, 0, static_cast<int>(outer.right - outer.left) - excess,
+                 static_cast<int>(outer.bottom - outer.top) + grow, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The buttons as one row, centred in the narrower box below the taller text.
+    RECT client{};
+    GetClientRect(box, &client);
+    LONG left = LONG_MAX, right = LONG_MIN;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[16] = {};
+        if (!GetClassNameW(child, name, 16) || lstrcmpiW(name, L"Button") != 0) continue;
+        RECT rect = ChildRect(box, child);
+        left = (std::min)(left, rect.left);
+        right = (std::max)(right, rect.right);
+    }
+    const LONG shift = left <= right ? (client.right - (right - left)) / 2 - left : 0;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[16] = {};
+        if (!GetClassNameW(child, name, 16) || lstrcmpiW(name, L"Button") != 0) continue;
+        RECT rect = ChildRect(box, child);
+        SetWindowPos(child, nullptr, rect.left + shift, rect.top + grow, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 LRESULT CALLBACK BoxPlacementHook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     if (code == HC_ACTION && call->message == WM_INITDIALOG) {
         wchar_t name[16] = {};
         if (GetClassNameW(call->hwnd, name, 16) && wcscmp(name, L"#32770") == 0) {
+            FitBoxToScreenWidth(call->hwnd);
             DevicePlaceOverOwner(call->hwnd, t_boxOwner);
         }
     }

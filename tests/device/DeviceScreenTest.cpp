@@ -85,6 +85,8 @@ RECT g_shownRect{};
 
 // Records the rectangle of this thread's first visible window of a class,
 // then closes it (a menu by EndMenu, a box by its OK).
+bool g_boxShowsAll = false;
+
 void CALLBACK RecordAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
     struct Find {
         const wchar_t* className;
@@ -103,6 +105,27 @@ void CALLBACK RecordAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
     if (!find.found) return;
     GetWindowRect(find.found, &g_shownRect);
     if (timer == 1) {
+        // Whether the box shows all of its text and its button within itself.
+        HWND text = GetDlgItem(find.found, 0xFFFF);
+        HWND button = GetDlgItem(find.found, IDOK);
+        RECT textRect{}, buttonRect{}, client{};
+        GetClientRect(text, &textRect);
+        GetWindowRect(button, &buttonRect);
+        MapWindowPoints(nullptr, find.found, reinterpret_cast<POINT*>(&buttonRect), 2);
+        GetClientRect(find.found, &client);
+        wchar_t content[1024] = {};
+        GetWindowTextW(text, content, 1024);
+        HDC dc = GetDC(text);
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(text, WM_GETFONT, 0, 0)));
+        RECT needed{0, 0, textRect.right, 0};
+        DrawTextW(dc, content, -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+        ReleaseDC(text, dc);
+        RECT textInBox{};
+        GetWindowRect(text, &textInBox);
+        MapWindowPoints(nullptr, find.found, reinterpret_cast<POINT*>(&textInBox), 2);
+        g_boxShowsAll = needed.bottom <= textRect.bottom && needed.right <= textRect.right &&
+                        textInBox.left >= 0 && textInBox.right <= client.right && textInBox.bottom <= client.bottom &&
+                        buttonRect.left >= 0 && buttonRect.right <= client.right && buttonRect.bottom <= client.bottom;
         PostMessageW(find.found, WM_COMMAND, IDOK, 0);
     } else {
         EndMenu();
@@ -130,6 +153,19 @@ TEST(DeviceScreenTest, MessageBoxesAndMenusStayOnTheDeviceScreen) {
     const int centre = (g_shownRect.left + g_shownRect.right) / 2;
     EXPECT_NEAR(centre, screen.left + 240, 2);
     EXPECT_NEAR((g_shownRect.top + g_shownRect.bottom) / 2, screen.top + 250, 2);
+    EXPECT_TRUE(g_boxShowsAll);
+    {
+        // A text the system would lay out wider than the screen wraps onto more lines.
+        ScopedEnvironment narrow(L"BREVITEX_SCREEN", L"240x320");
+        g_shownRect = RECT{};
+        g_boxShowsAll = false;
+        SetTimer(owner, 1, 200, RecordAndClose);
+        DeviceMessageBox(owner, L"这个文件包含无法在当前编码中表示的字符，保存时这些字符将被写成问号，是否继续保存？",
+                         L"Box", MB_OK);
+        KillTimer(owner, 1);
+        EXPECT_LE(g_shownRect.right - g_shownRect.left, 240);
+        EXPECT_TRUE(g_boxShowsAll) << "the text or the button is cut off";
+    }
 
     // A menu opened at the screen's bottom right corner is kept on the screen
     // above the soft-key bar.
