@@ -72,16 +72,26 @@ RECT ChildRect(HWND box, HWND child) {
 
 // A box laid out wider than the device screen (the platform measures its
 // text against the whole display) is narrowed to the screen: its text wraps
-// onto more lines, and its buttons move down and to the middle again.
+// onto more lines, and its buttons move down and to the middle again. The box
+// may already have been cut to the screen's width with its text still as wide
+// as before, so the text's width is measured against what the box can show.
 void FitBoxToScreenWidth(HWND box) {
     const RECT screen = DeviceScreenRect();
-    RECT outer{};
+    RECT outer{}, client{};
     HWND text = GetDlgItem(box, kBoxTextId);
-    if (!text || !GetWindowRect(box, &outer)) return;
-    const int excess = static_cast<int>((outer.right - outer.left) - (screen.right - screen.left));
-    if (excess <= 0) return;
+    if (!text || !GetWindowRect(box, &outer) || !GetClientRect(box, &client)) return;
+    const int outerWidth = static_cast<int>(outer.right - outer.left);
+    const int boxExcess = (std::max)(0, outerWidth - static_cast<int>(screen.right - screen.left));
+    // The box keeps the margin at the right that it has at the left.
+    LONG margin = LONG_MAX;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        margin = (std::min)(margin, ChildRect(box, child).left);
+    }
+    if (margin == LONG_MAX || margin < 0) margin = 0;
     RECT textRect = ChildRect(box, text);
-    const int width = static_cast<int>(textRect.right - textRect.left) - excess;
+    const LONG shownRight = client.right - boxExcess - margin;
+    if (textRect.right <= shownRight && boxExcess == 0) return;
+    const int width = static_cast<int>((std::min)(textRect.right, shownRight) - textRect.left);
     if (width <= 0) return;
     wchar_t content[2048] = {};
     GetWindowTextW(text, content, 2048);
@@ -95,10 +105,9 @@ void FitBoxToScreenWidth(HWND box) {
     const int grow = (std::max)(0, static_cast<int>(needed.bottom - (textRect.bottom - textRect.top)));
     SetWindowPos(text, nullptr, 0, 0, width, static_cast<int>(textRect.bottom - textRect.top) + grow,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(box, nullptr, 0, 0, static_cast<int>(outer.right - outer.left) - excess,
-                 static_cast<int>(outer.bottom - outer.top) + grow, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(box, nullptr, 0, 0, outerWidth - boxExcess, static_cast<int>(outer.bottom - outer.top) + grow,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // The buttons as one row, centred in the narrower box below the taller text.
-    RECT client{};
     GetClientRect(box, &client);
     LONG left = LONG_MAX, right = LONG_MIN;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {

@@ -155,7 +155,9 @@ TEST(DeviceScreenTest, MessageBoxesAndMenusStayOnTheDeviceScreen) {
     EXPECT_NEAR((g_shownRect.top + g_shownRect.bottom) / 2, screen.top + 250, 2);
     EXPECT_TRUE(g_boxShowsAll);
     {
-        // A text the system would lay out wider than the screen wraps onto more lines.
+        // A text the system would lay out wider than the screen wraps onto more
+        // lines, also where the device has already cut the box to the screen.
+        ASSERT_TRUE(DeviceAttachThread());
         ScopedEnvironment narrow(L"BREVITEX_SCREEN", L"240x320");
         g_shownRect = RECT{};
         g_boxShowsAll = false;
@@ -169,7 +171,6 @@ TEST(DeviceScreenTest, MessageBoxesAndMenusStayOnTheDeviceScreen) {
 
     // A menu opened at the screen's bottom right corner is kept on the screen
     // above the soft-key bar.
-    ASSERT_TRUE(DeviceAttachThread());
     HMENU menu = CreatePopupMenu();
     AppendMenuW(menu, MF_STRING, 10, L"A rather long menu item text");
     g_shownRect = RECT{};
