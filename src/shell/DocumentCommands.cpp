@@ -110,6 +110,9 @@ bool MainFrame::QuerySave() {
 
 bool MainFrame::OpenFile(const wchar_t* path, TextEncoding encoding) {
     flags_ |= kTitleModified;
+    // The input panel goes down before the text arrives, not after: a view
+    // given another height after a long load lays its whole text out again.
+    AfterDocumentChange();
     // The window is whole on the screen before a long load keeps the thread busy.
     PaintNow();
     bool loaded = view_.Handle() && view_.LoadDocument(path, encoding);

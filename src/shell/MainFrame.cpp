@@ -108,6 +108,10 @@ bool MainFrame::OnCreate(WPARAM, LPARAM lParam, LRESULT& result) {
         CreateToolBar(settings.toolBarVisible);
     }
     RegisterWithLoop();
+    // A frame made while the input panel is up ends above it, as every other
+    // frame then does; its toolbar and a long load's progress bar stay seen.
+    SipInfo sip{};
+    if (!IsSmartphonePlatform() && DeviceSipGetInfo(&sip) && sip.shown) FitToInputPanel();
 
     if (commandLine && commandLine[0]) {
         // Opened once the window shows: a long load then never faces a blank window.

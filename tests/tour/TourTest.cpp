@@ -698,7 +698,17 @@ protected:
         EXPECT_TRUE(bar && IsWindowVisible(bar)) << "a long load shows its progress bar";
         HWND first = frame_;
         frame_ = loading;
-        if (bar && IsWindowVisible(bar)) Step("long load in progress", kNoRepaintCheck | kBusy);
+        if (bar && IsWindowVisible(bar)) {
+            // A window opened while the input panel is up ends above it, progress bar and all.
+            RECT barRect{}, panelRect{};
+            GetWindowRect(bar, &barRect);
+            for (const auto& shown : tour::ShownWindowsOf(Pid())) {
+                if (shown.className == L"BrevitexInputPanel" && GetWindowRect(shown.hwnd, &panelRect)) {
+                    EXPECT_LE(barRect.bottom, panelRect.top) << "the progress bar lies under the input panel";
+                }
+            }
+            Step("long load in progress", kNoRepaintCheck | kBusy);
+        }
         EXPECT_TRUE(WaitFor([&] { return testsupport::WindowText(loading) == L"long.txt - Brevitex"; }, 60000))
             << "the long document loads";
         Step("long document loaded");
