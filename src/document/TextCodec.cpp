@@ -376,6 +376,9 @@ public:
         return found && found->codePage_ == codePage ? found : nullptr;
     }
 
+    // Whether Encode can write this code page's bytes.
+    bool Encodes() const { return encodes_; }
+
     // Whether every unit comes back; surrogates never count as coming back alone.
     bool AllComeBack(const wchar_t* text, int count) const {
         for (int i = 0; i < count; ++i) {
@@ -385,10 +388,28 @@ public:
         return true;
     }
 
+    // Writes the bytes of units that all come back, from the code page's own
+    // bytes for each of them; -1, with dest undefined, at a unit that does
+    // not. dest has room for two bytes per unit.
+    int Encode(const wchar_t* text, int count, char* dest) const {
+        auto* out = reinterpret_cast<unsigned char*>(dest);
+        for (int i = 0; i < count; ++i) {
+            const unsigned code = bytes_[static_cast<unsigned>(text[i])];
+            if (code == kNoBytes) return -1;
+            // Both bytes are written; the second is overwritten next when there is only one.
+            const unsigned wide = code > 0xFF ? 1u : 0u;
+            out[0] = static_cast<unsigned char>(wide ? code >> 8 : code);
+            out[1] = static_cast<unsigned char>(code);
+            out += 1 + wide;
+        }
+        return static_cast<int>(out - reinterpret_cast<unsigned char*>(dest));
+    }
+
 private:
     static constexpr int kMaxTables = 8;
 
     explicit RoundTrips(UINT codePage) : codePage_(codePage) {
+        for (uint16_t& code : bytes_) code = kNoBytes;
         CPINFO info{};
         if (!GetCPInfo(codePage, &info) || info.MaxCharSize > 2) return;
         // Every unit but the surrogates and NUL, in one conversion out and
@@ -410,18 +431,29 @@ private:
             wchar_t back[2] = {};
             if (MultiByteToWideChar(codePage, 0, bytes.get() + at, width, back, 2) == 1 && back[0] == units[i]) {
                 bits_[units[i] >> 5] |= 1u << (units[i] & 31);
+                const auto lead = static_cast<unsigned char>(bytes[at]);
+                const unsigned code = width == 2 ? (lead << 8) | static_cast<unsigned char>(bytes[at + 1]) : lead;
+                bytes_[units[i]] = static_cast<uint16_t>(code);
             }
             at += width;
         }
         // The split must have used every byte, or the characters were not told apart.
         if (at != written) return;
         bits_[0] |= 1u;  // NUL is the byte 0 in every such code page
+        bytes_[0] = 0;
+        // The table's own encoder needs ASCII to be itself.
+        encodes_ = KeepsAscii(codePage);
         usable_ = true;
     }
 
     UINT codePage_;
     bool usable_ = false;
+    bool encodes_ = false;
     uint32_t bits_[0x10000 / 32] = {};
+    // The code page's bytes of each unit that comes back, lead byte in the
+    // high half when there are two; kNoBytes when it does not come back.
+    static constexpr uint16_t kNoBytes = 0xFFFF;
+    uint16_t bytes_[0x10000];
     static inline SRWLOCK lock_ = SRWLOCK_INIT;
     static inline const RoundTrips* tables_[kMaxTables] = {};
     static inline int count_ = 0;
@@ -466,6 +498,16 @@ CodePageResult EncodeCodePage(const wchar_t* text, int units, UINT codePage, Byt
             written += count;
             start += count;
             continue;
+        }
+        // The table holds the platform's bytes for every unit that comes back
+        // alone: a piece of only such units needs no platform call and no check.
+        if (roundTrips && roundTrips->Encodes() && room - written >= 2 * count) {
+            const int n = roundTrips->Encode(chunk, count, dest + written);
+            if (n >= 0) {
+                written += n;
+                start += count;
+                continue;
+            }
         }
         int n = WideCharToMultiByte(codePage, 0, chunk, count, dest + written, room - written, nullptr, nullptr);
         if (n <= 0) {
