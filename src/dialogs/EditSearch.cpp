@@ -6,6 +6,7 @@
 
 #include <richedit.h>
 
+#include <new>
 #include <string_view>
 
 #include "common/WideString.h"
@@ -165,7 +166,103 @@ int SearchByLineQueries(HWND edit, int from, int to, std::wstring_view needle, b
     return -1;
 }
 
+// SearchEdit in a copy of the whole text. A pattern without breaks lies
+// inside one line wherever it is found, so the copy is searched in one piece;
+// the lines searched end with the one that holds `to`.
+int SearchCopy(const WideString& copy, int from, int to, std::wstring_view needle, bool wholeWord) {
+    for (wchar_t c : needle) {
+        if (IsLineBreak(c)) return -1;
+    }
+    const int length = copy.Length();
+    const wchar_t* data = copy.c_str();
+    int end = to < 0 ? 0 : (to > length ? length : to);
+    while (end < length && !IsLineBreak(data[end])) ++end;
+    if (from > end) return -1;
+    const std::wstring_view text(data, static_cast<size_t>(end));
+    const int patternLength = static_cast<int>(needle.size());
+    for (size_t offset = static_cast<size_t>(from);;) {
+        const size_t hit = text.find(needle, offset);
+        if (hit == std::wstring_view::npos) return -1;
+        const int at = static_cast<int>(hit);
+        const int after = at + patternLength;
+        const bool letterBefore = at > 0 && IsAsciiLetter(data[at - 1]);
+        const bool letterAfter = after < length && IsAsciiLetter(data[after]);
+        if (!wholeWord || (!letterBefore && !letterAfter)) return at;
+        offset = static_cast<size_t>(after);
+    }
+}
+
+bool FoldedCopy(const wchar_t* text, int length, bool fold, WideString& copy) {
+    if (!copy.Assign(text, length)) return false;
+    if (!fold) return true;
+    wchar_t* data = copy.GetBuffer(length);
+    if (!data) return false;
+    FoldCase(data, length);
+    copy.ReleaseBuffer(length);
+    return true;
+}
+
 }  // namespace
+
+bool OccurrencesToReplace(const wchar_t* text, int length, const wchar_t* find, const wchar_t* replacement,
+                          bool matchCase, bool wholeWord, std::vector<int>& sites) {
+    sites.clear();
+    if (!text || length <= 0 || !find || !*find) return true;
+    WideString haystack;
+    WideString pattern;
+    WideString inserted;
+    if (!FoldedCopy(text, length, !matchCase, haystack) ||
+        !FoldedCopy(find, static_cast<int>(wcslen(find)), !matchCase, pattern) ||
+        !FoldedCopy(replacement ? replacement : L"", replacement ? static_cast<int>(wcslen(replacement)) : 0,
+                    !matchCase, inserted)) {
+        return false;
+    }
+    const std::wstring_view needle(pattern.c_str(), static_cast<size_t>(pattern.Length()));
+    const int patternLength = pattern.Length();
+    const wchar_t* data = haystack.c_str();
+    // What stands before `next` once the replacements up to it are made.
+    int next = 0;
+    wchar_t before = 0;
+    for (int lineStart = 0; lineStart <= length;) {
+        int lineEnd = lineStart;
+        while (lineEnd < length && !IsLineBreak(data[lineEnd])) ++lineEnd;
+        const std::wstring_view line(data + lineStart, static_cast<size_t>(lineEnd - lineStart));
+        const int lineLength = lineEnd - lineStart;
+        for (int offset = next > lineStart ? next - lineStart : 0; offset <= lineLength;) {
+            const size_t hit = line.find(needle, static_cast<size_t>(offset));
+            if (hit == std::wstring_view::npos) break;
+            const int at = static_cast<int>(hit);
+            const int end = at + patternLength;
+            wchar_t left = at > 0 ? line[at - 1] : 0;
+            if (at > 0 && lineStart + at == next && !sites.empty()) left = before;
+            const bool letterAfter = end < lineLength && IsAsciiLetter(line[end]);
+            if (!wholeWord || (!IsAsciiLetter(left) && !letterAfter)) {
+                try {
+                    sites.push_back(lineStart + at);
+                } catch (const std::bad_alloc&) {
+                    sites.clear();
+                    return false;
+                }
+                next = lineStart + end;
+                before = inserted.IsEmpty() ? left : inserted[inserted.Length() - 1];
+            }
+            offset = end;
+        }
+        lineStart = lineEnd + 1;
+    }
+    return true;
+}
+
+int SearchWholeText(HWND edit, int from, int to, const wchar_t* text, bool matchCase, bool wholeWord) {
+    if (!text || !*text || from < 0) return -1;
+    const auto* copy = reinterpret_cast<const WideString*>(
+        SendMessageW(edit, UWM_GET_SEARCH_COPY, matchCase ? 0 : 1, 0));
+    if (!copy) return SearchEdit(edit, from, to, text, matchCase, wholeWord);
+    WideString pattern;
+    if (!FoldedCopy(text, static_cast<int>(wcslen(text)), !matchCase, pattern)) return -1;
+    return SearchCopy(*copy, from, to, std::wstring_view(pattern.c_str(), static_cast<size_t>(pattern.Length())),
+                      wholeWord);
+}
 
 int SearchEdit(HWND edit, int from, int to, const wchar_t* text, bool matchCase, bool wholeWord) {
     // An empty pattern matches nowhere (it would match everywhere without progress).

@@ -4,6 +4,9 @@
 
 #include <richedit.h>
 
+#include <cwchar>
+#include <vector>
+
 #include "device/DeviceShell.h"
 #include "dialogs/DialogFrame.h"
 #include "document/EditQueries.h"
@@ -153,8 +156,8 @@ int FindReplaceDialog::FindNext(HWND editControl, const wchar_t* text, bool matc
     DWORD end = 0;
     SendMessageW(editControl, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     const int from = static_cast<int>(start) + 1;
-    int found = SearchEdit(editControl, from, TextLength(editControl), text, matchCase, wholeWord);
-    if (found < 0) found = SearchEdit(editControl, 0, from, text, matchCase, wholeWord);
+    int found = SearchWholeText(editControl, from, TextLength(editControl), text, matchCase, wholeWord);
+    if (found < 0) found = SearchWholeText(editControl, 0, from, text, matchCase, wholeWord);
     if (found < 0) return -1;
     SelectRange(editControl, found, found + static_cast<int>(wcslen(text)));
     return found;
@@ -280,7 +283,7 @@ void FindReplaceDialog::ReplaceEverywhere(const WideString& replacement) {
     // Each replacement would otherwise repaint the control; it is repainted once at the end.
     const bool visible = IsWindowVisible(editControl_) != FALSE;
     if (visible) SendMessageW(editControl_, WM_SETREDRAW, FALSE, 0);
-    int pos = 0;
+    int pos = ReplaceAllButTheLast(replacement);
     for (int length = TextLength(editControl_); pos < length;) {
         const int found = SearchEdit(editControl_, pos, length, findText_, MatchCase(), WholeWord());
         if (found < 0) break;
@@ -296,6 +299,56 @@ void FindReplaceDialog::ReplaceEverywhere(const WideString& replacement) {
         SendMessageW(editControl_, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(editControl_, nullptr, TRUE);
     }
+}
+
+int FindReplaceDialog::ReplaceAllButTheLast(const WideString& replacement) {
+    // A replacement holding a break would be split into lines by the control.
+    for (int i = 0; i < replacement.Length(); ++i) {
+        if (replacement[i] < L' ' && replacement[i] != L'\t') return 0;
+    }
+    GETTEXTLENGTHEX units{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const auto length = static_cast<int>(
+        SendMessageW(editControl_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&units), 0));
+    if (length <= 0) return 0;
+    WideString text;
+    wchar_t* data = text.GetBuffer(length);
+    if (!data) return 0;
+    TEXTRANGEW range{{0, length}, data};
+    const auto read = static_cast<int>(SendMessageW(editControl_, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range)));
+    text.ReleaseBuffer(read == length ? length : 0);
+    if (read != length) return 0;
+    std::vector<int> sites;
+    if (!OccurrencesToReplace(text, length, findText_, replacement, MatchCase(), WholeWord(), sites)) return 0;
+    if (sites.size() <= kLastReplacedOneByOne) return 0;
+    // The text with every occurrence before the last few replaced.
+    const size_t atOnce = sites.size() - kLastReplacedOneByOne;
+    const int findLength = findText_.Length();
+    const int64_t grown = static_cast<int64_t>(length) +
+                          static_cast<int64_t>(atOnce) * (replacement.Length() - findLength);
+    if (grown > INT32_MAX / 2) return 0;
+    WideString replaced;
+    wchar_t* out = replaced.GetBuffer(static_cast<int>(grown));
+    if (!out) return 0;
+    const wchar_t* in = text.c_str();
+    const size_t insertedUnits = static_cast<size_t>(replacement.Length());
+    int copied = 0;
+    for (size_t i = 0; i < atOnce; ++i) {
+        const size_t kept = static_cast<size_t>(sites[i] - copied);
+        wmemcpy(out, in + copied, kept);
+        wmemcpy(out + kept, replacement.c_str(), insertedUnits);
+        out += kept + insertedUnits;
+        copied = sites[i] + findLength;
+    }
+    const int caret = static_cast<int>(grown) - (length - copied);
+    wmemcpy(out, in + copied, static_cast<size_t>(length - copied));
+    replaced.ReleaseBuffer(static_cast<int>(grown));
+    text.Empty();
+    ReplacedText request{&replaced, caret};
+    auto taken = reinterpret_cast<HWND>(
+        SendMessageW(editControl_, UWM_TAKE_REPLACED_TEXT, 0, reinterpret_cast<LPARAM>(&request)));
+    if (!taken) return 0;
+    editControl_ = taken;
+    return caret;
 }
 
 void FindReplaceDialog::SetReplaceMode(bool on) {

@@ -75,6 +75,13 @@ private:
     void Replace();
     void ReplaceAll();
     void ReplaceEverywhere(const WideString& replacement);
+    // Over more occurrences than the control keeps undo steps for, the view
+    // takes at once the text with all but the last of them replaced, as those
+    // steps would have been forgotten anyway. The position where the
+    // replacements go on one by one; 0 when nothing was replaced.
+    int ReplaceAllButTheLast(const WideString& replacement);
+    // The undo steps a rich edit control keeps.
+    static constexpr size_t kLastReplacedOneByOne = 100;
     void SetReplaceMode(bool on);
     void UpdateButtons();
     bool SelectionIsOccurrence() const;

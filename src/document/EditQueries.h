@@ -8,6 +8,21 @@
 
 namespace brevitex {
 
+// Sent to the view's control by Replace All: lParam points to a ReplacedText;
+// the view shows that text, modified, with the caret at `caret`, in a new
+// control, which it returns; 0 when it took nothing. Other controls answer 0.
+inline constexpr UINT UWM_TAKE_REPLACED_TEXT = WM_APP + 0x191;
+struct ReplacedText {
+    const WideString* text;
+    int caret;
+};
+
+// Sent to the view's control by Find Next: a copy of its whole text, each
+// break one CR as in the control, folded to lower case when wParam is 1. The
+// view keeps it until a message that may change the text; the result is a
+// const WideString*, or 0 where there is none.
+inline constexpr UINT UWM_GET_SEARCH_COPY = WM_APP + 0x192;
+
 // The 1-based line and column of the end of the selection (the caret).
 // False when the window answers no edit messages.
 bool CaretPosition(HWND edit, int& line, int& column);

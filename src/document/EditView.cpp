@@ -25,6 +25,41 @@ namespace brevitex {
 
 namespace {
 
+// Messages that never change the control's text. Any other may, and the copy
+// Find Next searches is dropped when one arrives.
+bool LeavesTextAlone(UINT message, WPARAM wParam) {
+    switch (message) {
+    case WM_PAINT: case WM_NCPAINT: case WM_ERASEBKGND: case WM_PRINTCLIENT: case WM_TIMER:
+    case WM_NCHITTEST: case WM_SETCURSOR: case WM_MOUSEMOVE: case WM_MOUSEWHEEL: case WM_MOUSEACTIVATE:
+    case WM_CAPTURECHANGED: case WM_VSCROLL: case WM_HSCROLL: case WM_KEYUP:
+    case WM_SETFOCUS: case WM_KILLFOCUS: case WM_GETDLGCODE: case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED: case WM_MOVE: case WM_SIZE: case WM_SHOWWINDOW: case WM_NCCALCSIZE:
+    case WM_GETTEXT: case WM_GETTEXTLENGTH: case WM_GETFONT: case WM_SETREDRAW: case WM_COPY:
+    case WM_IME_SETCONTEXT: case WM_IME_NOTIFY: case WM_GETOBJECT:
+    case EM_GETSEL: case EM_EXGETSEL: case EM_SETSEL: case EM_EXSETSEL: case EM_SCROLLCARET:
+    case EM_GETTEXTRANGE: case EM_GETTEXTEX: case EM_GETTEXTLENGTHEX: case EM_GETSELTEXT:
+    case EM_LINEFROMCHAR: case EM_EXLINEFROMCHAR: case EM_LINEINDEX: case EM_LINELENGTH: case EM_GETLINE:
+    case EM_GETLINECOUNT: case EM_GETFIRSTVISIBLELINE: case EM_POSFROMCHAR: case EM_CHARFROMPOS:
+    case EM_GETMODIFY: case EM_SETMODIFY: case EM_CANUNDO: case EM_CANREDO: case EM_CANPASTE:
+    case EM_GETEVENTMASK: case EM_GETOPTIONS: case EM_GETLIMITTEXT: case EM_GETRECT: case EM_GETSCROLLPOS:
+    case EM_LINESCROLL: case EM_SCROLL: case EM_STREAMOUT: case EM_FINDTEXTW: case EM_FINDTEXTEXW:
+    case EM_GETCHARFORMAT: case EM_GETPARAFORMAT: case EM_SELECTIONTYPE: case EM_HIDESELECTION:
+    case UWM_GET_SEARCH_COPY:
+        return true;
+    case WM_KEYDOWN:
+        // Keys that only move the caret or scroll.
+        switch (wParam) {
+        case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
+        case VK_PRIOR: case VK_NEXT: case VK_SHIFT: case VK_CONTROL: case VK_MENU:
+            return true;
+        default:
+            return false;
+        }
+    default:
+        return false;
+    }
+}
+
 constexpr wchar_t kRichEditClassName[] = L"RICHEDIT50W";
 constexpr UINT kPlainTextMode = 1;       // TM_PLAINTEXT
 constexpr int kEdgeMetric = 46;          // SM_CYEDGE
@@ -83,6 +118,8 @@ const MessageMapEntry<EditView> EditView::kMap[] = {
     BX_MESSAGE(EM_CANUNDO, OnCanUndo),
     BX_MESSAGE(EM_SCROLLCARET, OnScrollCaret),
     BX_MESSAGE(EM_CANREDO, OnCanRedo),
+    BX_MESSAGE(UWM_TAKE_REPLACED_TEXT, OnTakeReplacedText),
+    BX_MESSAGE(UWM_GET_SEARCH_COPY, OnGetSearchCopy),
     BX_COMMAND(ID_EDIT_FIND, OnFindReplace),
     BX_COMMAND(ID_EDIT_FINDNEXT, OnFindNext),
     BX_COMMAND(ID_INSERT_LONGDATE, OnInsertDateTime),
@@ -101,7 +138,40 @@ EditView::~EditView() {
 }
 
 bool EditView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (searchCopy_.window && !LeavesTextAlone(message, wParam)) DropSearchCopy();
     return RouteMessage(this, kMap, message, wParam, lParam, result);
+}
+
+bool EditView::OnGetSearchCopy(WPARAM wParam, LPARAM, LRESULT& result) {
+    const bool folded = wParam != 0;
+    GETTEXTLENGTHEX units{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const auto length = static_cast<int>(Send(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&units)));
+    if (searchCopy_.window != hwnd_ || searchCopy_.folded != folded || searchCopy_.text.Length() != length) {
+        DropSearchCopy();
+        wchar_t* data = searchCopy_.text.GetBuffer(length);
+        if (!data) {
+            result = 0;
+            return true;
+        }
+        TEXTRANGEW range{{0, length}, data};
+        const int read = static_cast<int>(Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range)));
+        if (read != length) {
+            searchCopy_.text.ReleaseBuffer(0);
+            result = 0;
+            return true;
+        }
+        if (folded && length > 0) CharLowerBuffW(data, static_cast<DWORD>(length));
+        searchCopy_.text.ReleaseBuffer(length);
+        searchCopy_.window = hwnd_;
+        searchCopy_.folded = folded;
+    }
+    result = reinterpret_cast<LRESULT>(&searchCopy_.text);
+    return true;
+}
+
+void EditView::DropSearchCopy() {
+    searchCopy_.text.Empty();
+    searchCopy_.window = nullptr;
 }
 
 bool EditView::HandleCommand(WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -422,6 +492,7 @@ void EditView::UpdateCommandUI(CommandStateSink& sink) const {
 bool EditView::ReadControlText(WideString& text) { return StreamControlOut(hwnd_, text); }
 
 bool EditView::FillControl(const WideString& text, StreamProgress* progress) {
+    DropSearchCopy();
     return PutControlText(hwnd_, baseProc_, text, progress);
 }
 

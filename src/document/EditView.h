@@ -228,6 +228,19 @@ private:
     // nothing done, when the selection is not all of a long text or no new
     // control could be made. For typing, the caller hands the key on.
     bool ReplaceWholeText(WholeTextEdit edit);
+    // Shows the text of a Replace All in a new control, the history otherwise
+    // as the replacements one by one would have left it; false, with the
+    // control as it was, when it is read-only or no new one could be filled.
+    bool TakeReplacedText(const WideString& text, int caret);
+    bool OnTakeReplacedText(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The copy of the text Find Next searches, taken when first asked for.
+    struct SearchCopy {
+        WideString text;
+        HWND window = nullptr;  // the control it was taken from; null when there is none
+        bool folded = false;
+    };
+    bool OnGetSearchCopy(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void DropSearchCopy();
     KeptControl DetachCurrent();
     static void Hide(KeptControl& kept);
     void ShowKept(KeptControl kept, const ControlPlace& place);
@@ -311,6 +324,7 @@ private:
     ControlHistory history_;
     std::vector<KeptControl> before_;
     std::vector<KeptControl> after_;
+    SearchCopy searchCopy_;
     // The control was made while a replaced long text still existed: it is
     // replaced in turn before a load fills it.
     bool madeBeside_ = false;

@@ -11,6 +11,7 @@
 
 #include "common/Handles.h"
 #include "common/Messages.h"
+#include "document/EditQueries.h"
 #include "document/EditView.h"
 
 namespace brevitex {
@@ -95,6 +96,45 @@ bool EditView::ReplaceWholeText(WholeTextEdit edit) {
         before_.erase(before_.begin());
     }
     FollowSavedText();
+    TellTextChanged();
+    return true;
+}
+
+bool EditView::OnTakeReplacedText(WPARAM, LPARAM lParam, LRESULT& result) {
+    const auto* replaced = reinterpret_cast<const ReplacedText*>(lParam);
+    result = replaced && replaced->text && TakeReplacedText(*replaced->text, replaced->caret)
+                 ? reinterpret_cast<LRESULT>(hwnd_)
+                 : 0;
+    return true;
+}
+
+bool EditView::TakeReplacedText(const WideString& text, int caret) {
+    if (!hwnd_ || (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY)) return false;
+    WaitCursor wait;
+    // The replacements would have overtaken every redo step.
+    DropLaterControls();
+    DestroyRetired();
+    ControlPlace place = TakePlace();
+    const DWORD style = ViewStyle(IsWordWrapped());
+    KeptControl old = DetachCurrent();
+    Hide(old);
+    if (!CreateInPlace(place, style) || !FillControl(text)) {
+        if (hwnd_) {
+            HWND made = hwnd_;
+            Detach(RichEditProc());
+            DestroyWindow(made);
+        }
+        ShowKept(old, place);
+        return false;
+    }
+    RetireControl(old.window);
+    madeBeside_ = true;
+    history_ = old.history;
+    history_.staleRedo = false;
+    history_.undosSinceBack = 0;
+    Send(EM_SETMODIFY, TRUE);
+    CallWindowProcW(baseProc_, hwnd_, EM_SETSEL, static_cast<WPARAM>(caret), static_cast<LPARAM>(caret));
+    Send(EM_SCROLLCARET);
     TellTextChanged();
     return true;
 }

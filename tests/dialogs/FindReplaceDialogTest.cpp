@@ -2,8 +2,11 @@
 // Replace only on an occurrence, Replace All, Smartphone's modal use, and the
 // view's commands.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <richedit.h>
 
 #include "DialogTestHelpers.h"
+#include "support/TestSupport.h"
 #include "dialogs/FindReplaceDialog.h"
 #include "document/EditView.h"
 #include "resources/resource.h"
@@ -380,4 +383,162 @@ TEST_F(ViewFindCommandsTest, TheDialogFollowsTheViewAcrossAWordWrapSwitch) {
     ASSERT_FALSE(IsWindow(edit_));
     Click(window, IDC_FIND_NEXT);
     EXPECT_EQ(SelStart(wrapped), 4u);
+}
+
+namespace {
+
+// Replace All written out plainly: find from the end of the last replacement,
+// select, replace, on and on.
+void ReplaceOneByOne(HWND edit, const std::wstring& find, const std::wstring& replacement, bool matchCase,
+                     bool wholeWord) {
+    for (int pos = 0; pos < GetWindowTextLengthW(edit);) {
+        const int found = SearchEdit(edit, pos, GetWindowTextLengthW(edit), find.c_str(), matchCase, wholeWord);
+        if (found < 0) break;
+        SendMessageW(edit, EM_SETSEL, found, found + static_cast<int>(find.size()));
+        SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replacement.c_str()));
+        pos = found + static_cast<int>(replacement.size());
+    }
+}
+
+std::wstring EditText(HWND edit) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    TEXTRANGEW range{{0, static_cast<LONG>(text.size() - 1)}, text.data()};
+    text.resize(static_cast<size_t>(SendMessageW(edit, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range))));
+    return text;
+}
+
+}  // namespace
+
+TEST_F(ViewFindCommandsTest, ReplaceAllOverManyOccurrencesEndsAsReplacingOneByOne) {
+    const struct {
+        std::wstring unit;  // repeated 110 times
+        const wchar_t* find;
+        const wchar_t* replacement;
+        bool matchCase, wholeWord;
+    } cases[] = {
+        {L"Cat cat concat\r", L"cat", L"dog", false, false},
+        {L"cat cat concat cats\r", L"cat", L"x", true, true},
+        {L"aaa \r", L"a", L"aa", false, false},
+        {L"aaaa\r", L"aa", L"b", false, false},
+        {L"\u732b\u732bab ab\r\r", L"ab", L"", false, true},
+        {L"ab-abab \r", L"ab", L"", false, true},
+        {L"xab ab \r", L"ab", L"q", false, true},
+        {L"-a-a-a x\r", L"-a", L"1", false, true},
+        {L"-a-a-a x\r", L"-a", L"", false, true},
+        {L"\u00c9t\u00e9 \u00e9t\u00e9\r", L"\u00e9t\u00e9", L"summer", false, false},
+    };
+    for (const auto& c : cases) {
+        std::wstring text;
+        for (int i = 0; i < 110; ++i) text += c.unit;
+        EditHost reference(text);
+        SendMessageW(reference.Edit(), WM_SETREDRAW, FALSE, 0);
+        ReplaceOneByOne(reference.Edit(), c.find, c.replacement, c.matchCase, c.wholeWord);
+
+        view_.NewDocument();
+        HWND edit = view_.Handle();
+        ASSERT_TRUE(edit);
+        SetWindowTextW(edit, text.c_str());
+        SendMessageW(edit, EM_EMPTYUNDOBUFFER, 0, 0);
+        SendMessageW(edit, WM_COMMAND, ID_EDIT_FIND, 0);
+        HWND window = view_.FindDialog()->Handle();
+        ASSERT_TRUE(window);
+        if (!view_.FindDialog()->IsReplaceMode()) Click(window, IDC_REPLACE);
+        CheckDlgButton(window, IDC_MATCH_CASE, c.matchCase ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(window, IDC_WHOLE_WORD, c.wholeWord ? BST_CHECKED : BST_UNCHECKED);
+        TypeInCombo(window, IDC_FIND_TEXT, c.find);
+        SetWindowTextW(GetDlgItem(window, IDC_REPLACE_TEXT), c.replacement);
+        Click(window, IDC_REPLACE_ALL);
+        // Most of the replacements went in at once, in a new control.
+        EXPECT_NE(view_.Handle(), edit);
+        edit = view_.Handle();
+
+        const std::string name = testing::PrintToString(c.unit + L"/" + c.find);
+        ASSERT_EQ(EditText(edit), reference.Text()) << name;
+        EXPECT_EQ(SelStart(edit), static_cast<DWORD>(reference.SelStart())) << name;
+        EXPECT_TRUE(SendMessageW(edit, EM_GETMODIFY, 0, 0)) << name;
+        // The same undo steps, each leading to the same text.
+        int steps = 0;
+        for (; SendMessageW(reference.Edit(), EM_CANUNDO, 0, 0); ++steps) {
+            ASSERT_TRUE(SendMessageW(edit, EM_UNDO, 0, 0)) << name << " step " << steps;
+            SendMessageW(reference.Edit(), EM_UNDO, 0, 0);
+            ASSERT_EQ(EditText(view_.Handle()), reference.Text()) << name << " step " << steps;
+        }
+        EXPECT_FALSE(SendMessageW(view_.Handle(), EM_CANUNDO, 0, 0)) << name;
+        EXPECT_EQ(steps, 100) << name;
+    }
+}
+
+namespace {
+
+// The search written out plainly, one line after another.
+int SearchLineByLine(std::wstring text, int from, int to, std::wstring needle, bool matchCase, bool wholeWord) {
+    if (!matchCase) {
+        CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+        CharLowerBuffW(needle.data(), static_cast<DWORD>(needle.size()));
+    }
+    auto letter = [](wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); };
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = text.find(L'\r', start);
+        if (end == std::wstring::npos) end = text.size();
+        const std::wstring line = text.substr(start, end - start);
+        size_t at = static_cast<size_t>(from) > start ? from - start : 0;
+        for (; (at = line.find(needle, at)) != std::wstring::npos; at += needle.size()) {
+            const bool before = at > 0 && letter(line[at - 1]);
+            const bool after = at + needle.size() < line.size() && letter(line[at + needle.size()]);
+            if (!wholeWord || (!before && !after)) return static_cast<int>(start + at);
+        }
+        if (end >= static_cast<size_t>(to)) break;
+        start = end + 1;
+    }
+    return -1;
+}
+
+}  // namespace
+
+TEST_F(ViewFindCommandsTest, SearchingTheViewsCopyFindsWhatALineByLineSearchFinds) {
+    const wchar_t letters[] = L"aAbB -\r\u00e9\u00c9\u732b";
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % range;
+    };
+    for (int round = 0; round < 6; ++round) {
+        std::wstring text;
+        for (int i = 0; i < 400; ++i) text += letters[next(static_cast<uint32_t>(wcslen(letters)))];
+        SetWindowTextW(edit_, text.c_str());
+        for (int query = 0; query < 300; ++query) {
+            const int length = static_cast<int>(text.size());
+            const int at = static_cast<int>(next(static_cast<uint32_t>(length - 3)));
+            const std::wstring needle = text.substr(static_cast<size_t>(at), 1 + next(3));
+            const int from = static_cast<int>(next(static_cast<uint32_t>(length)));
+            const int to = from + static_cast<int>(next(static_cast<uint32_t>(length - from + 1)));
+            const bool matchCase = next(2) != 0;
+            const bool wholeWord = next(2) != 0;
+            ASSERT_EQ(SearchWholeText(edit_, from, to, needle.c_str(), matchCase, wholeWord),
+                      SearchLineByLine(text, from, to, needle, matchCase, wholeWord))
+                << "round " << round << " query " << query;
+        }
+    }
+}
+
+TEST_F(ViewFindCommandsTest, FindNextSeesEveryChangeOfTheText) {
+    SetWindowTextW(edit_, L"xbc bbc");
+    EXPECT_EQ(FindReplaceDialog::FindNext(edit_, L"bbc", true, false), 4);
+    // Edits that keep the length: the copy of the old text must not be searched.
+    SendMessageW(edit_, EM_SETSEL, 0, 1);
+    SendMessageW(edit_, WM_CHAR, L'b', 0);
+    SendMessageW(edit_, EM_SETSEL, 4, 7);
+    EXPECT_EQ(FindReplaceDialog::FindNext(edit_, L"bbc", true, false), 0);
+    SendMessageW(edit_, EM_SETSEL, 0, 3);
+    SendMessageW(edit_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"bbd"));
+    EXPECT_EQ(FindReplaceDialog::FindNext(edit_, L"bbc", true, false), 4);
+    SendMessageW(edit_, EM_UNDO, 0, 0);
+    SendMessageW(edit_, EM_SETSEL, 4, 4);
+    EXPECT_EQ(FindReplaceDialog::FindNext(edit_, L"bbc", true, false), 0);
+    // A document loaded in the same control in place of the text.
+    testsupport::TempDir folder;
+    ASSERT_TRUE(testsupport::WriteBytes(folder.File(L"a.txt"), "bbc xbc"));
+    ASSERT_TRUE(view_.LoadDocument(folder.File(L"a.txt").c_str(), TextEncoding::Ansi));
+    SendMessageW(view_.Handle(), EM_SETSEL, 2, 2);
+    EXPECT_EQ(FindReplaceDialog::FindNext(view_.Handle(), L"bbc", true, false), 0);
 }
