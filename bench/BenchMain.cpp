@@ -1,5 +1,6 @@
 // The benchmark program's entry: picks the groups named on the command line
-// (all by default) and runs them one after another.
+// (all by default) and runs them one after another, the quick ones first,
+// each followed by its wall time.
 //   brevitex_bench [--only NAME[,NAME...]] [--size MIB] [--runs N] [--list]
 // The folder group also starts it as the other process that makes files:
 //   brevitex_bench --make-files FOLDER COUNT
@@ -109,12 +110,24 @@ int main(int argc, char** argv) {
             return bench::Usage();
         }
     }
+    // The quick groups first, then the others in their order; each group's wall time after it.
+    static const char* const kQuick[] = {"memcpy", "decode", "encode", "load", "save", "find", "replace"};
+    auto quick = [](const char* name) {
+        for (const char* q : kQuick) {
+            if (std::strcmp(q, name) == 0) return true;
+        }
+        return false;
+    };
     int ran = 0;
-    for (const auto& group : bench::Groups()) {
-        if (!bench::Selected(only, group.name)) continue;
-        group.run(options);
-        std::fflush(stdout);
-        ++ran;
+    for (bool quickPass : {true, false}) {
+        for (const auto& group : bench::Groups()) {
+            if (quick(group.name) != quickPass || !bench::Selected(only, group.name)) continue;
+            const double start = bench::Now();
+            group.run(options);
+            std::printf("-- %s: %.1f s wall\n", group.name, bench::Now() - start);
+            std::fflush(stdout);
+            ++ran;
+        }
     }
     if (ran == 0) {
         std::fprintf(stderr, "no benchmark group matches \"%s\" (see --list)\n", only.c_str());

@@ -1,0 +1,207 @@
+// Benchmarks of the keyboard and of long lines in the edit view, each against
+// a plain reference in the same run.
+// typing: the time from a typed letter to its painting, median and 95th
+// percentile over 200 letters in the middle of documents of 1 KiB, 1 MiB and
+// 10 MiB, in the view and in the platform's plain edit control.
+// longline: a 10 MB file on one line against the same bytes in lines of 99
+// characters, with the longest time the window did not answer during the load.
+#include <windows.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Bench.h"
+#include "ViewHost.h"
+#include "common/WideString.h"
+#include "document/TextFile.h"
+#include "shell/AppModule.h"
+
+using brevitex::WideString;
+
+namespace {
+
+constexpr int kLetters = 200;
+
+struct Latency {
+    double median = 0;
+    double p95 = 0;
+};
+
+Latency Summarise(std::vector<double> samples) {
+    Latency latency;
+    if (samples.empty()) return latency;
+    std::sort(samples.begin(), samples.end());
+    latency.median = samples[samples.size() / 2];
+    latency.p95 = samples[std::min(samples.size() - 1, samples.size() * 95 / 100)];
+    return latency;
+}
+
+// Types letters one at a time in the middle of the control's text, each
+// timed until the window has painted it.
+Latency TypeInto(HWND control, HWND window) {
+    const LRESULT length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+    SendMessageW(control, EM_SETSEL, static_cast<WPARAM>(length / 2), length / 2);
+    SendMessageW(control, EM_SCROLLCARET, 0, 0);
+    UpdateWindow(window);
+    std::vector<double> samples;
+    for (int i = 0; i < kLetters; ++i) {
+        const double start = bench::Now();
+        SendMessageW(control, WM_CHAR, L'a' + i % 26, 1);
+        UpdateWindow(window);
+        samples.push_back(bench::Now() - start);
+    }
+    return Summarise(std::move(samples));
+}
+
+// The platform's plain multi-line edit control in a shown window.
+struct PlainEdit {
+    HWND frame = nullptr;
+    HWND edit = nullptr;
+    PlainEdit() {
+        frame = CreateWindowExW(0, L"STATIC", L"plain", WS_POPUP | WS_VISIBLE, 0, 0, 480, 640, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+        edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL,
+                               0, 0, 480, 600, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(edit, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+    }
+    ~PlainEdit() {
+        if (frame) DestroyWindow(frame);
+    }
+};
+
+bool LoadText(const std::wstring& path, WideString& text) {
+    brevitex::TextEncoding encoding = brevitex::TextEncoding::AutoDetect;
+    bool hasBom = false;
+    return brevitex::LoadTextFile(path.c_str(), text, encoding, hasBom);
+}
+
+void RunTyping(const bench::Options&) {
+    brevitex::Module().Init(GetModuleHandleW(nullptr));
+    if (!LoadLibraryW(L"RICHED20.DLL")) {
+        std::printf("typing   the rich edit library is not available\n");
+        return;
+    }
+    const bench::FileKind kind{"ascii-crlf", false, "\r\n"};
+    const std::wstring path = bench::TempFolder() + L"brevitex-typing-bench.txt";
+    for (size_t bytes : {size_t{1} << 10, size_t{1} << 20, size_t{10} << 20}) {
+        if (!bench::WriteFileBytes(path, bench::FileBytes(kind, bytes))) {
+            std::printf("typing   cannot write %ls\n", path.c_str());
+            return;
+        }
+        Latency view;
+        bool loaded = false;
+        {
+            bench::ViewHost host;
+            HWND frame = GetParent(host.view.Handle());
+            ShowWindow(frame, SW_SHOWNA);
+            loaded = host.view.LoadDocument(path.c_str(), brevitex::TextEncoding::AutoDetect);
+            if (loaded) view = TypeInto(host.view.Handle(), frame);
+        }
+        Latency plain;
+        {
+            WideString text;
+            PlainEdit reference;
+            if (LoadText(path, text) && reference.edit) {
+                SetWindowTextW(reference.edit, text.c_str());
+                plain = TypeInto(reference.edit, reference.frame);
+            }
+        }
+        std::printf("typing   %6zu KiB  view median %7.3f ms  p95 %7.3f ms   plain edit median %7.3f ms  p95 %7.3f ms%s\n",
+                    bytes >> 10, view.median * 1e3, view.p95 * 1e3, plain.median * 1e3, plain.p95 * 1e3,
+                    loaded ? "" : "  (LOAD FAILED)");
+        std::fflush(stdout);
+    }
+    DeleteFileW(path.c_str());
+}
+
+// Sends a window null messages from another thread while it works and keeps
+// the longest wait for an answer.
+class Watchdog {
+public:
+    explicit Watchdog(HWND window) : window_(window) {
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    }
+    ~Watchdog() { Stop(); }
+    double Stop() {
+        if (thread_) {
+            stop_ = true;
+            // Its last null message is answered while waiting.
+            while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+                MSG message;
+                PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+            }
+            CloseHandle(thread_);
+            thread_ = nullptr;
+        }
+        return longest_;
+    }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        auto* watchdog = static_cast<Watchdog*>(self);
+        while (!watchdog->stop_) {
+            const double start = bench::Now();
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutW(watchdog->window_, WM_NULL, 0, 0, SMTO_NORMAL, 600000, &answer);
+            watchdog->longest_ = std::max(watchdog->longest_, bench::Now() - start);
+            Sleep(10);
+        }
+        return 0;
+    }
+    HWND window_;
+    HANDLE thread_ = nullptr;
+    std::atomic<bool> stop_{false};
+    double longest_ = 0;
+};
+
+void RunLongLine(const bench::Options&) {
+    brevitex::Module().Init(GetModuleHandleW(nullptr));
+    if (!LoadLibraryW(L"RICHED20.DLL")) {
+        std::printf("longline the rich edit library is not available\n");
+        return;
+    }
+    const size_t bytes = size_t{10} * 1000 * 1000;
+    std::string lines;
+    lines.reserve(bytes);
+    for (size_t i = 0; lines.size() < bytes; ++i) {
+        lines += static_cast<char>('a' + i % 26);
+        if (i % 99 == 98) lines += '\n';
+    }
+    lines.resize(bytes);
+    std::string oneLine = lines;
+    for (char& c : oneLine) {
+        if (c == '\n') c = ' ';
+    }
+    const std::wstring path = bench::TempFolder() + L"brevitex-longline-bench.txt";
+    for (const auto& [name, content] : {std::pair<const char*, const std::string*>{"in lines", &lines},
+                                        std::pair<const char*, const std::string*>{"one line", &oneLine}}) {
+        if (!bench::WriteFileBytes(path, *content)) {
+            std::printf("longline cannot write %ls\n", path.c_str());
+            return;
+        }
+        bench::ViewHost host;
+        HWND frame = GetParent(host.view.Handle());
+        ShowWindow(frame, SW_SHOWNA);
+        Watchdog watchdog(frame);
+        const double start = bench::Now();
+        const bool ok = host.view.LoadDocument(path.c_str(), brevitex::TextEncoding::AutoDetect);
+        const double seconds = bench::Now() - start;
+        const double silent = watchdog.Stop();
+        std::printf("longline 10 MB %-8s load %8.3f s, the window did not answer for up to %7.3f s%s\n", name, seconds,
+                    silent, ok ? "" : "  (LOAD FAILED)");
+        std::fflush(stdout);
+    }
+    DeleteFileW(path.c_str());
+}
+
+const bool kRegistered =
+    bench::RegisterGroup("typing", "per-key latency in 1 KiB, 1 MiB and 10 MiB documents against the plain edit control",
+                         RunTyping) &&
+    bench::RegisterGroup("longline", "10 MB on one line against the same bytes in lines, and the longest silence",
+                         RunLongLine);
+
+}  // namespace
