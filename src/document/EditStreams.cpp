@@ -22,14 +22,35 @@ constexpr WPARAM kStreamFormat = SF_TEXT | SF_UNICODE;
 constexpr int kPieces = 100;
 constexpr int kMinPiece = 64 * 1024;
 
-// Stream-in cookie: the next unit to hand over and the end of the text.
+// Stream-in cookie: the next unit to hand over and the end of the text, and
+// who hears how far it came (null: nobody).
 struct StreamInCookie {
     const wchar_t* next;
     const wchar_t* end;
+    const wchar_t* start = nullptr;
+    StreamProgress* progress = nullptr;
 };
+
+DWORD CALLBACK StreamInFromBuffer(DWORD_PTR cookie, LPBYTE buffer, LONG requested, LONG* given);
+
+// Streams the text in, through the control's own procedure; true when it all went in.
+bool StreamIn(HWND edit, WNDPROC proc, const WideString& text, StreamProgress* progress) {
+    StreamInCookie cookie{text.c_str(), text.c_str() + text.Length(), text.c_str(), progress};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, StreamInFromBuffer};
+    CallWindowProcW(proc, edit, EM_STREAMIN, kStreamFormat, reinterpret_cast<LPARAM>(&stream));
+    if (progress) progress->Streamed(static_cast<int>(cookie.next - cookie.start), text.Length());
+    if (stream.dwError != 0 || cookie.next != cookie.end) return false;
+    GETTEXTLENGTHEX query{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    return CallWindowProcW(proc, edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0) == text.Length();
+}
 
 DWORD CALLBACK StreamInFromBuffer(DWORD_PTR cookie, LPBYTE buffer, LONG requested, LONG* given) {
     auto* in = reinterpret_cast<StreamInCookie*>(cookie);
+    *given = 0;
+    if (in->progress) {
+        in->progress->Streamed(static_cast<int>(in->next - in->start), static_cast<int>(in->end - in->start));
+        if (in->progress->Cancelled()) return 1;
+    }
     LONG units = requested / 2;
     LONG left = static_cast<LONG>(in->end - in->next);
     if (units > left) units = left;
@@ -132,18 +153,31 @@ int PieceEnd(const wchar_t* text, int length, int from, int piece) {
     return to;
 }
 
+bool HasLineLongerThan(const wchar_t* units, int length, int limit) {
+    int lineStart = 0;
+    for (const wchar_t* hit; (hit = wmemchr(units + lineStart, L'\r', static_cast<size_t>(length - lineStart)));) {
+        const int at = static_cast<int>(hit - units);
+        if (at - lineStart > limit) return true;
+        lineStart = at + 1;
+    }
+    return length - lineStart > limit;
+}
+
 bool PutPieces(HWND edit, WNDPROC proc, const WideString& text, StreamProgress* progress) {
     const int length = text.Length();
     const wchar_t* units = text.c_str();
     int piece = length / kPieces > kMinPiece ? length / kPieces : kMinPiece;
     if (piece > length) piece = length;
-    // An insertion ends at the first NUL unit: such a text goes in as a stream.
+    // An insertion ends at the first NUL unit, and each piece lays out the
+    // whole line it ends in again: such texts go in as one stream, laid out once.
     std::unique_ptr<wchar_t[]> buffer;
-    if (wmemchr(units, 0, static_cast<size_t>(length)) == nullptr) buffer.reset(new (std::nothrow) wchar_t[piece + 2]);
+    if (wmemchr(units, 0, static_cast<size_t>(length)) == nullptr && !HasLineLongerThan(units, length, piece)) {
+        buffer.reset(new (std::nothrow) wchar_t[piece + 2]);
+    }
     if (!buffer) {
-        bool whole = StreamControlIn(edit, text);
-        if (progress) progress->Streamed(length, length);
-        return whole;
+        CHARRANGE all{0, -1};
+        CallWindowProcW(proc, edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+        return StreamIn(edit, proc, text, progress);
     }
     // No change notices for the pieces; the first replaces everything, the
     // next go in at the end, where the caret is left.
@@ -157,10 +191,13 @@ bool PutPieces(HWND edit, WNDPROC proc, const WideString& text, StreamProgress* 
         buffer[to - from] = 0;
         CallWindowProcW(proc, edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(buffer.get()));
         from = to;
-        if (progress) progress->Streamed(from, length);
+        if (progress) {
+            progress->Streamed(from, length);
+            if (progress->Cancelled()) break;
+        }
     } while (from < length);
     CallWindowProcW(proc, edit, EM_SETEVENTMASK, 0, events);
-    return HoldsWhole(edit, proc, length);
+    return from == length && HoldsWhole(edit, proc, length);
 }
 
 }  // namespace

@@ -16,10 +16,12 @@ bool StreamControlOut(HWND edit, WideString& text);
 // when the control then holds every unit of it.
 bool StreamControlIn(HWND edit, const WideString& text);
 
-// Told how far the control has taken a text in.
+// Told how far the control has taken a text in; may ask for the rest to be left out.
 class StreamProgress {
 public:
     virtual void Streamed(int units, int total) = 0;
+    // Whether the text is no longer wanted: the filling stops short.
+    virtual bool Cancelled() const { return false; }
 
 protected:
     ~StreamProgress() = default;
@@ -29,8 +31,10 @@ protected:
 // `proc` (the control's own procedure: nothing in front of it hears of the
 // work). A long text goes in as pieces, each laid out before the next, and
 // the progress hears after each; that is also quicker than one stream. A text
-// holding a NUL unit goes in as one stream. True only when the control then
-// holds every unit of the text.
+// holding a NUL unit, or a line longer than a piece, goes in as one stream,
+// the progress hearing as it goes: every piece after the first would lay out
+// the whole long line again. True only when the control then holds every
+// unit of the text (never after the progress cancelled it).
 bool PutControlText(HWND edit, WNDPROC proc, const WideString& text, StreamProgress* progress);
 
 }  // namespace brevitex

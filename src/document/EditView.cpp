@@ -589,7 +589,52 @@ bool EditView::ReplaceControl(DWORD style, DWORD fallbackStyle) {
     return CreateInPlace(place, style) || (fallbackStyle != style && CreateInPlace(place, fallbackStyle));
 }
 
+bool EditView::LongTextAround() const {
+    if (HoldsLongText()) return true;
+    for (const auto* kept : {&before_, &after_}) {
+        for (const KeptControl& control : *kept) {
+            if (control.units > kEmptyInPlaceLimit) return true;
+        }
+    }
+    return false;
+}
+
+bool EditView::FillBeside(const WideString& text, LoadProgress& progress) {
+    DestroyRetired();
+    ControlPlace place = TakePlace();
+    place.readOnly = (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY) != 0;
+    ControlPlace hidden = place;
+    hidden.focused = false;
+    const DWORD style = ViewStyle(IsWordWrapped());
+    // The document stays shown, and whole, while the new text goes in.
+    KeptControl old = DetachCurrent();
+    if (!CreateInPlace(hidden, style & ~WS_VISIBLE)) {
+        ShowKept(old, place);
+        return false;
+    }
+    progress.Track(hwnd_);
+    progress.SetCancellable(true);
+    if (!FillControl(text, &progress)) {
+        loadCancelled_ = progress.Cancelled();
+        HWND made = hwnd_;
+        Detach(RichEditProc());
+        DestroyWindow(made);
+        ShowKept(old, place);
+        return false;
+    }
+    Hide(old);
+    progress.Redirect(old.window, hwnd_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    if (place.focused) SetFocus(hwnd_);
+    // The old document's undo steps go with it.
+    DropHistory();
+    RetireControl(old.window);
+    madeBeside_ = false;
+    return true;
+}
+
 bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
+    loadCancelled_ = false;
     if (!hwnd_) return false;
     WaitCursor wait;
     LoadProgress progress(tickSource_);
@@ -600,19 +645,23 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     LineBreakSurvey breaks = SurveyLineBreaks(text.c_str(), text.Length());
     // One CR per break: the control keeps every one of them.
     if (!RewriteLineBreaks(text, LineBreak::Cr, false)) return false;
-    // A long text goes with its control, before the new text goes in.
-    DropHistory();
-    DestroyRetired();
-    if (HoldsLongText() || madeBeside_) {
-        DWORD style = ViewStyle(IsWordWrapped());
-        if (!ReplaceControl(style, style)) return false;
-    }
-    progress.Track(hwnd_);
-    if (!FillControl(text, &progress)) {
-        // The control holds only part of the file: never let that pass for the
-        // file's text, which a save could then cut short.
-        NewDocument();
-        return false;
+    if (text.Length() > kWholeTextLimit && !LongTextAround()) {
+        if (!FillBeside(text, progress)) return false;
+    } else {
+        // A long text goes with its control, before the new text goes in.
+        DropHistory();
+        DestroyRetired();
+        if (HoldsLongText() || madeBeside_) {
+            DWORD style = ViewStyle(IsWordWrapped());
+            if (!ReplaceControl(style, style)) return false;
+        }
+        progress.Track(hwnd_);
+        if (!FillControl(text, &progress)) {
+            // The control holds only part of the file: never let that pass for the
+            // file's text, which a save could then cut short.
+            NewDocument();
+            return false;
+        }
     }
     path_ = path;
     encoding_ = encoding;

@@ -29,6 +29,7 @@ class FindReplaceDialog;
 class SmsDialog;
 struct RecoveryRecord;
 class StreamProgress;
+class LoadProgress;
 
 inline constexpr wchar_t kEditViewClassName[] = L"VidavizEdizAvaro";
 // The frame's styles for the view; ES_WANTRETURN (0x1000) records word wrap.
@@ -66,7 +67,13 @@ public:
     // could not take the whole text (a new document starts) or no new control
     // could be made (the view is left without a window).
     // A load that runs longer than half a second shows a progress bar.
+    // A load of a long text over a view holding none fills a new control,
+    // the document staying shown until the text is whole; Esc or Back then
+    // cancels it, leaving the document, its undo and its modified flag as
+    // they were.
     bool LoadDocument(const wchar_t* path, TextEncoding encoding);
+    // Whether the last LoadDocument failed because the user cancelled it.
+    bool LoadCancelled() const { return loadCancelled_; }
     // Saves the control's text; an empty path means the document's own, and
     // TextEncoding::AutoDetect the document's encoding.
     bool SaveDocument(const wchar_t* path, TextEncoding encoding);
@@ -171,6 +178,12 @@ private:
     // again, as freeing a long text takes a while. False, with the old
     // control kept, when no new one could be created.
     bool RecreateControl(DWORD style);
+    // Whether the control or a control kept for undo holds a long text.
+    bool LongTextAround() const;
+    // Fills a new, hidden control with a loaded text and shows it in place of
+    // the current one, which then goes; false, with the current one shown as
+    // it was, when it could not be filled or the load was cancelled.
+    bool FillBeside(const WideString& text, LoadProgress& progress);
     // Destroys the control, then creates a new one in its place with the
     // style, or else with the fallback style; false when neither could be
     // created, leaving the view without a window. A control that is to take
@@ -299,6 +312,7 @@ private:
     bool oddByte_ = false;
     bool mixedBreaks_ = false;
     bool changesAccepted_ = false;
+    bool loadCancelled_ = false;
     // Length and hash of the text as last loaded or saved, breaks as one CR each.
     struct TextDigest {
         int64_t length = 0;

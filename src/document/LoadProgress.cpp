@@ -4,12 +4,15 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <new>
 
 namespace brevitex {
 
 namespace {
 
 constexpr DWORD kDelayMs = 500;
+// How often the thread looks at its queue while the control streams.
+constexpr DWORD kListenMs = 50;
 constexpr int kSteps = 1000;
 
 }  // namespace
@@ -25,14 +28,50 @@ LoadProgress::LoadProgress(TickSource clock) : clock_(clock), start_(clock()) { 
 LoadProgress::~LoadProgress() {
     --t_loads;
     if (bar_) DestroyWindow(bar_);
+    if (cancelled_) return;
+    for (const MSG& key : keys_) PostMessageW(key.hwnd, key.message, key.wParam, key.lParam);
+}
+
+void LoadProgress::Redirect(HWND from, HWND to) {
+    for (MSG& key : keys_) {
+        if (key.hwnd == from) key.hwnd = to;
+    }
+}
+
+void LoadProgress::Listen() {
+    MSG message;
+    // Messages sent from other threads are handled inside this call.
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    // The Back key reaches a Smartphone window as a hot key.
+    for (UINT first : {UINT{WM_KEYFIRST}, UINT{WM_HOTKEY}}) {
+        const UINT last = first == WM_HOTKEY ? WM_HOTKEY : WM_KEYLAST;
+        while (!cancelled_ && PeekMessageW(&message, nullptr, first, last, PM_REMOVE)) {
+            const bool escape = message.message == WM_KEYDOWN ? message.wParam == VK_ESCAPE
+                                : message.message == WM_HOTKEY ? HIWORD(message.lParam) == VK_ESCAPE
+                                                               : false;
+            if (escape && cancellable_) {
+                cancelled_ = true;
+                break;
+            }
+            try {
+                keys_.push_back(message);
+            } catch (const std::bad_alloc&) {
+            }
+        }
+    }
 }
 
 bool LoadProgress::LoadingOnThisThread() { return t_loads > 0; }
 
 void LoadProgress::Streamed(int units, int total) {
+    const DWORD now = clock_();
+    if (now - listened_ >= kListenMs) {
+        listened_ = now;
+        Listen();
+    }
     if (total <= 0) return;
     if (!bar_) {
-        if (failed_ || !view_ || clock_() - start_ < kDelayMs) return;
+        if (failed_ || !view_ || now - start_ < kDelayMs) return;
         failed_ = !CreateBar();
         if (failed_) return;
     }

@@ -1,11 +1,16 @@
 // LoadProgress: the progress bar of a long load. Once the load has run for
 // half a second, a bar appears over the bottom edge of the view, spanning its
 // width, and advances with the text streamed into the control; it goes when
-// the load ends. While the control streams nothing but the bar is painted:
-// no message reaches the view or the frame in the meantime.
+// the load ends. While the control streams, the thread answers messages sent
+// to it from other threads and paints the bar, and Esc (or the Back key)
+// cancels the load; other keys pressed meanwhile are handed back to the queue
+// when the load ends, in their order (dropped after a cancel). Nothing else
+// reaches the view or the frame in the meantime.
 #pragma once
 
 #include <windows.h>
+
+#include <vector>
 
 #include "document/EditStreams.h"
 
@@ -24,6 +29,11 @@ public:
     // The control being filled; the bar is placed over its bottom edge.
     void Track(HWND view) { view_ = view; }
     void Streamed(int units, int total) override;
+    bool Cancelled() const override { return cancelled_; }
+    // Whether Esc and Back cancel the load (off: they wait in the queue like other keys).
+    void SetCancellable(bool on) { cancellable_ = on; }
+    // Keys taken from the queue for one window go back to another (the control that took its place).
+    void Redirect(HWND from, HWND to);
     // The bar while it is shown, else null.
     HWND Bar() const { return bar_; }
     // Whether a load is under way on this thread (its text not yet whole).
@@ -31,6 +41,8 @@ public:
 
 private:
     bool CreateBar();
+    // Answers sent messages and takes the keys from the queue, looking for Esc.
+    void Listen();
 
     TickSource clock_;
     DWORD start_;
@@ -38,6 +50,10 @@ private:
     HWND bar_ = nullptr;
     bool failed_ = false;
     int shown_ = -1;  // the position last painted, in thousandths
+    bool cancelled_ = false;
+    bool cancellable_ = false;
+    DWORD listened_ = 0;
+    std::vector<MSG> keys_;  // taken from the queue, to go back when the load ends
 };
 
 }  // namespace brevitex

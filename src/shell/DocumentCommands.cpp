@@ -118,7 +118,8 @@ bool MainFrame::OpenFile(const wchar_t* path, TextEncoding encoding) {
     bool loaded = view_.Handle() && view_.LoadDocument(path, encoding);
     FollowViewWindow();
     if (!loaded) {
-        ShowBox(hwnd_, IDS_OPEN_FAILED, path, kFailureBox);
+        // A load the user cancelled left the document as it was, and needs no word.
+        if (!view_.LoadCancelled()) ShowBox(hwnd_, IDS_OPEN_FAILED, path, kFailureBox);
         return false;
     }
     ShowUnmodified();

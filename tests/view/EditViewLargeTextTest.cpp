@@ -67,6 +67,7 @@ private:
     class Spy : public StreamProgress {
     public:
         Spy(WatchedView& view, StreamProgress* inner) : view_(view), inner_(inner) {}
+        bool Cancelled() const override { return inner_ && inner_->Cancelled(); }
         void Streamed(int units, int total) override {
             if (inner_) inner_->Streamed(units, total);
             ++view_.blocks;
@@ -494,4 +495,41 @@ TEST_F(EditViewLargeTextTest, TheCaretIsScrolledIntoTheShownPart) {
     EXPECT_GE(caret.y, 0);
     EXPECT_LE(caret.y + lineHeight, 4 * lineHeight);
     EXPECT_GT(Send(EM_GETFIRSTVISIBLELINE), 0);
+}
+
+// Esc during a long load over a short document cancels it: the document stays
+// with its text, undo and modified flag; without Esc, keys pressed meanwhile
+// reach the new text afterwards.
+TEST_F(EditViewLargeTextTest, EscapeCancelsALongLoadAndTheDocumentStaysAsItWas) {
+    std::wstring shortPath = Write(L"short.txt", "short text\r\n");
+    ASSERT_TRUE(view.LoadDocument(shortPath.c_str(), TextEncoding::AutoDetect));
+    Send(EM_SETSEL, 0, 0);
+    Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"typed "));
+    HWND shown = view.Handle();
+    const std::wstring before = StreamedText(shown);
+    std::wstring longPath = Write(L"long.txt", LongText("long", kLongLines * 3));
+
+    PostMessageW(shown, WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_FALSE(view.LoadDocument(longPath.c_str(), TextEncoding::AutoDetect));
+    EXPECT_TRUE(view.LoadCancelled());
+    EXPECT_EQ(view.Handle(), shown);
+    EXPECT_TRUE(Shown(shown));
+    EXPECT_EQ(StreamedText(shown), before);
+    EXPECT_EQ(view.Path(), shortPath.c_str());
+    EXPECT_TRUE(Send(EM_GETMODIFY));
+    EXPECT_TRUE(Send(EM_UNDO));
+    EXPECT_EQ(StreamedText(shown), L"short text\r\n");
+    testsupport::PumpPending();
+    EXPECT_EQ(ViewControls(parent.Handle()), 1);
+
+    PostMessageW(shown, WM_CHAR, L'x', 1);
+    ASSERT_TRUE(view.LoadDocument(longPath.c_str(), TextEncoding::AutoDetect));
+    EXPECT_FALSE(view.LoadCancelled());
+    EXPECT_NE(view.Handle(), shown);
+    Send(EM_SETSEL, 0, 0);
+    testsupport::PumpPending();
+    std::string text = LongText("long", kLongLines * 3);
+    text.insert(text.begin(), 'x');
+    EXPECT_EQ(StreamedText(view.Handle()), std::wstring(text.begin(), text.end()));
+    EXPECT_TRUE(testsupport::PumpUntil([shown] { return !IsWindow(shown); }));
 }
