@@ -153,16 +153,6 @@ int PieceEnd(const wchar_t* text, int length, int from, int piece) {
     return to;
 }
 
-bool HasLineLongerThan(const wchar_t* units, int length, int limit) {
-    int lineStart = 0;
-    for (const wchar_t* hit; (hit = wmemchr(units + lineStart, L'\r', static_cast<size_t>(length - lineStart)));) {
-        const int at = static_cast<int>(hit - units);
-        if (at - lineStart > limit) return true;
-        lineStart = at + 1;
-    }
-    return length - lineStart > limit;
-}
-
 bool PutPieces(HWND edit, WNDPROC proc, const WideString& text, StreamProgress* progress) {
     const int length = text.Length();
     const wchar_t* units = text.c_str();
@@ -213,6 +203,16 @@ bool PutControlText(HWND edit, WNDPROC proc, const WideString& text, StreamProgr
         InvalidateRect(edit, nullptr, TRUE);
     }
     return whole;
+}
+
+bool HasLineLongerThan(const wchar_t* units, int length, int limit) {
+    int lineStart = 0;
+    for (const wchar_t* hit; (hit = wmemchr(units + lineStart, L'\r', static_cast<size_t>(length - lineStart)));) {
+        const int at = static_cast<int>(hit - units);
+        if (at - lineStart > limit) return true;
+        lineStart = at + 1;
+    }
+    return length - lineStart > limit;
 }
 
 bool StreamControlIn(HWND edit, const WideString& text) {

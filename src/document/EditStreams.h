@@ -16,6 +16,9 @@ bool StreamControlOut(HWND edit, WideString& text);
 // when the control then holds every unit of it.
 bool StreamControlIn(HWND edit, const WideString& text);
 
+// Whether a text with a CR for each break holds a line longer than limit units.
+bool HasLineLongerThan(const wchar_t* units, int length, int limit);
+
 // Told how far the control has taken a text in; may ask for the rest to be left out.
 class StreamProgress {
 public:

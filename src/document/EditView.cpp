@@ -615,7 +615,7 @@ bool EditView::FillBeside(const WideString& text, LoadProgress& progress) {
     progress.Track(hwnd_);
     progress.SetCancellable(true);
     if (!FillControl(text, &progress)) {
-        loadCancelled_ = progress.Cancelled();
+        if (progress.Cancelled()) lastLoad_ = LoadEnd::Cancelled;
         HWND made = hwnd_;
         Detach(RichEditProc());
         DestroyWindow(made);
@@ -634,7 +634,7 @@ bool EditView::FillBeside(const WideString& text, LoadProgress& progress) {
 }
 
 bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
-    loadCancelled_ = false;
+    lastLoad_ = LoadEnd::Failed;
     if (!hwnd_) return false;
     WaitCursor wait;
     LoadProgress progress(tickSource_);
@@ -645,6 +645,10 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     LineBreakSurvey breaks = SurveyLineBreaks(text.c_str(), text.Length());
     // One CR per break: the control keeps every one of them.
     if (!RewriteLineBreaks(text, LineBreak::Cr, false)) return false;
+    if (HasLineLongerThan(text.c_str(), text.Length(), kLongestLine)) {
+        lastLoad_ = LoadEnd::LineTooLong;
+        return false;
+    }
     if (text.Length() > kWholeTextLimit && !LongTextAround()) {
         if (!FillBeside(text, progress)) return false;
     } else {
@@ -676,6 +680,7 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     ++savedTexts_;
     stamp_ = facts.stamp;
     StartAtTop(false);
+    lastLoad_ = LoadEnd::Loaded;
     return true;
 }
 

@@ -72,8 +72,12 @@ public:
     // cancels it, leaving the document, its undo and its modified flag as
     // they were.
     bool LoadDocument(const wchar_t* path, TextEncoding encoding);
-    // Whether the last LoadDocument failed because the user cancelled it.
-    bool LoadCancelled() const { return loadCancelled_; }
+    // How the last LoadDocument ended. A text with a line longer than
+    // kLongestLine units is refused before anything changes: the control
+    // would lay such a line out for longer than a user waits, answering nothing.
+    enum class LoadEnd { Loaded, Failed, Cancelled, LineTooLong };
+    LoadEnd LastLoad() const { return lastLoad_; }
+    static constexpr int kLongestLine = 16 << 20;
     // Saves the control's text; an empty path means the document's own, and
     // TextEncoding::AutoDetect the document's encoding.
     bool SaveDocument(const wchar_t* path, TextEncoding encoding);
@@ -312,7 +316,7 @@ private:
     bool oddByte_ = false;
     bool mixedBreaks_ = false;
     bool changesAccepted_ = false;
-    bool loadCancelled_ = false;
+    LoadEnd lastLoad_ = LoadEnd::Loaded;
     // Length and hash of the text as last loaded or saved, breaks as one CR each.
     struct TextDigest {
         int64_t length = 0;

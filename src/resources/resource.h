@@ -178,4 +178,6 @@
 #define IDS_BREAK_LF                33011
 #define IDS_BREAK_CR                33012
 #define IDS_BREAK_CRCRLF            33013
+// A file refused on opening.
+#define IDS_OPEN_LINE_TOO_LONG      33014
 #define IDS_CALL_FAILED             33100

@@ -119,7 +119,12 @@ bool MainFrame::OpenFile(const wchar_t* path, TextEncoding encoding) {
     FollowViewWindow();
     if (!loaded) {
         // A load the user cancelled left the document as it was, and needs no word.
-        if (!view_.LoadCancelled()) ShowBox(hwnd_, IDS_OPEN_FAILED, path, kFailureBox);
+        const EditView::LoadEnd end = view_.LastLoad();
+        if (end == EditView::LoadEnd::LineTooLong) {
+            ShowBox(hwnd_, IDS_OPEN_LINE_TOO_LONG, path, kFailureBox);
+        } else if (end != EditView::LoadEnd::Cancelled) {
+            ShowBox(hwnd_, IDS_OPEN_FAILED, path, kFailureBox);
+        }
         return false;
     }
     ShowUnmodified();

@@ -511,7 +511,7 @@ TEST_F(EditViewLargeTextTest, EscapeCancelsALongLoadAndTheDocumentStaysAsItWas) 
 
     PostMessageW(shown, WM_KEYDOWN, VK_ESCAPE, 1);
     EXPECT_FALSE(view.LoadDocument(longPath.c_str(), TextEncoding::AutoDetect));
-    EXPECT_TRUE(view.LoadCancelled());
+    EXPECT_EQ(view.LastLoad(), EditView::LoadEnd::Cancelled);
     EXPECT_EQ(view.Handle(), shown);
     EXPECT_TRUE(Shown(shown));
     EXPECT_EQ(StreamedText(shown), before);
@@ -524,7 +524,7 @@ TEST_F(EditViewLargeTextTest, EscapeCancelsALongLoadAndTheDocumentStaysAsItWas) 
 
     PostMessageW(shown, WM_CHAR, L'x', 1);
     ASSERT_TRUE(view.LoadDocument(longPath.c_str(), TextEncoding::AutoDetect));
-    EXPECT_FALSE(view.LoadCancelled());
+    EXPECT_EQ(view.LastLoad(), EditView::LoadEnd::Loaded);
     EXPECT_NE(view.Handle(), shown);
     Send(EM_SETSEL, 0, 0);
     testsupport::PumpPending();
@@ -532,4 +532,18 @@ TEST_F(EditViewLargeTextTest, EscapeCancelsALongLoadAndTheDocumentStaysAsItWas) 
     text.insert(text.begin(), 'x');
     EXPECT_EQ(StreamedText(view.Handle()), std::wstring(text.begin(), text.end()));
     EXPECT_TRUE(testsupport::PumpUntil([shown] { return !IsWindow(shown); }));
+}
+
+TEST_F(EditViewLargeTextTest, AFileWithALineTooLongToLayOutIsRefusedAndTheDocumentStays) {
+    std::wstring shortPath = Write(L"short.txt", "short text\r\n");
+    ASSERT_TRUE(view.LoadDocument(shortPath.c_str(), TextEncoding::AutoDetect));
+    HWND shown = view.Handle();
+    std::string line(static_cast<size_t>(EditView::kLongestLine) + 1, 'a');
+    line += "\r\nnext\r\n";
+    std::wstring longPath = Write(L"one-line.txt", line);
+    EXPECT_FALSE(view.LoadDocument(longPath.c_str(), TextEncoding::AutoDetect));
+    EXPECT_EQ(view.LastLoad(), EditView::LoadEnd::LineTooLong);
+    EXPECT_EQ(view.Handle(), shown);
+    EXPECT_EQ(StreamedText(shown), L"short text\r\n");
+    EXPECT_EQ(view.Path(), shortPath.c_str());
 }
