@@ -589,6 +589,9 @@ bool FileListView::ApplyCreated(const FileChangeInfo& info, const wchar_t* path)
         FileEntry* entry = MakeEntry(found, false);
         index = entry ? InsertItem(entry, ListView_GetItemCount(hwnd_)) : -1;
         if (index < 0) return false;
+    } else {
+        // A file put in place of one listed (a paste that replaced it): its size and time are the new one's.
+        RefreshItem(info, path);
     }
     const FileEntry* entry = EntryAt(index);
     if (tree_ && entry && entry->IsFolder()) {

@@ -78,6 +78,15 @@ TEST_F(FileListLiveTest, RenameAndDeletionMoveAndRemoveEntries) {
     EXPECT_EQ(controls.Names(), L"sibling");
 }
 
+TEST_F(FileListLiveTest, AFilePutInPlaceOfAListedOneShowsItsOwnSize) {
+    ASSERT_TRUE(MakeFile(dir.File(L"new.txt"), 4096));
+    ASSERT_TRUE(PumpUntil([&] { return Listed(L"new.txt"); }, kWaitMs));
+    ASSERT_TRUE(MoveFileExW(dir.File(L"new.txt").c_str(), dir.File(L"keep.txt").c_str(), MOVEFILE_REPLACE_EXISTING));
+    ASSERT_TRUE(PumpUntil([&] { return !Listed(L"new.txt"); }, kWaitMs));
+    EXPECT_TRUE(PumpUntil([&] { return controls.CellText(controls.list.FindItem(L"keep.txt"), 1) == L"4K"; }, kWaitMs))
+        << "shows " << testing::PrintToString(std::wstring(controls.CellText(controls.list.FindItem(L"keep.txt"), 1).c_str()));
+}
+
 TEST_F(FileListLiveTest, ChangeOutsideTheFolderChangesNothingAndRejectedFileReloads) {
     ASSERT_TRUE(MakeFile(dir.File(L"sibling\\elsewhere.txt")));
     ASSERT_TRUE(MakeFile(dir.File(L"marker.txt")));
