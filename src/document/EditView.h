@@ -77,7 +77,7 @@ public:
     // would lay such a line out for longer than a user waits, answering nothing.
     enum class LoadEnd { Loaded, Failed, Cancelled, LineTooLong };
     LoadEnd LastLoad() const { return lastLoad_; }
-    static constexpr int kLongestLine = 16 << 20;
+    static constexpr int kLongestLine = 16000000;
     // Saves the control's text; an empty path means the document's own, and
     // TextEncoding::AutoDetect the document's encoding.
     bool SaveDocument(const wchar_t* path, TextEncoding encoding);

@@ -27,7 +27,16 @@ LoadProgress::LoadProgress(TickSource clock) : clock_(clock), start_(clock()) { 
 
 LoadProgress::~LoadProgress() {
     --t_loads;
-    if (bar_) DestroyWindow(bar_);
+    if (bar_) {
+        // What the bar covered is painted again: after a cancelled load the
+        // document under it was never repainted, and the bar's pixels stayed.
+        HWND parent = GetParent(bar_);
+        RECT covered{};
+        GetWindowRect(bar_, &covered);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&covered), 2);
+        DestroyWindow(bar_);
+        RedrawWindow(parent, &covered, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
     if (cancelled_) return;
     for (const MSG& key : keys_) PostMessageW(key.hwnd, key.message, key.wParam, key.lParam);
 }

@@ -48,6 +48,7 @@ public:
     std::vector<BarSighting> sightings;
     int blocks = 0;
     int paintsWhileFilling = 0;
+    bool escapeOnBar = false;  // presses Esc once the progress bar shows
 
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         if (message == WM_PAINT && filling_) ++paintsWhileFilling;
@@ -78,6 +79,10 @@ private:
             GetWindowRect(bar, &seen.rect);
             MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&seen.rect), 2);
             view_.sightings.push_back(seen);
+            if (view_.escapeOnBar) {
+                view_.escapeOnBar = false;
+                PostMessageW(view_.Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+            }
         }
 
     private:
@@ -509,8 +514,13 @@ TEST_F(EditViewLargeTextTest, EscapeCancelsALongLoadAndTheDocumentStaysAsItWas) 
     const std::wstring before = StreamedText(shown);
     std::wstring longPath = Write(L"long.txt", LongText("long", kLongLines * 3));
 
-    PostMessageW(shown, WM_KEYDOWN, VK_ESCAPE, 1);
+    // Shown, with a clock that shows the progress bar at once.
+    ShowWindow(parent.Handle(), SW_SHOWNOACTIVATE);
+    UpdateWindow(parent.Handle());
+    view.SetTickSource(FastClock);
+    view.escapeOnBar = true;
     EXPECT_FALSE(view.LoadDocument(longPath.c_str(), TextEncoding::AutoDetect));
+    EXPECT_FALSE(view.sightings.empty()) << "cancelled while its progress showed";
     EXPECT_EQ(view.LastLoad(), EditView::LoadEnd::Cancelled);
     EXPECT_EQ(view.Handle(), shown);
     EXPECT_TRUE(Shown(shown));
@@ -532,6 +542,7 @@ TEST_F(EditViewLargeTextTest, EscapeCancelsALongLoadAndTheDocumentStaysAsItWas) 
     text.insert(text.begin(), 'x');
     EXPECT_EQ(StreamedText(view.Handle()), std::wstring(text.begin(), text.end()));
     EXPECT_TRUE(testsupport::PumpUntil([shown] { return !IsWindow(shown); }));
+    ShowWindow(parent.Handle(), SW_HIDE);
 }
 
 TEST_F(EditViewLargeTextTest, AFileWithALineTooLongToLayOutIsRefusedAndTheDocumentStays) {
