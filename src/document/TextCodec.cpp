@@ -303,7 +303,89 @@ UINT PlatformCodePage(TextEncoding encoding, uint32_t ansiCodePage) {
 // Code-page decoding of all the bytes (NULs included). One unit per byte is
 // room enough for the code pages in use, so the text is converted straight
 // away; only a code page that needs more is asked for the exact count first.
+bool DecodeCodePageRun(const unsigned char* bytes, size_t size, UINT codePage, WideString& text);
+
+// Where a lead byte of a double-byte code page stands before a control
+// character (CR, LF, tab, ...), which is never the second byte of a pair; -1
+// when there is none. The platform takes such a control character into the
+// stand-in for the broken pair, and a line break vanished with it.
+ptrdiff_t LeadBeforeControl(const unsigned char* bytes, size_t size, const bool* leads) {
+    for (size_t i = 0; i + 1 < size; ++i) {
+        if (!leads[bytes[i]]) continue;
+        if (bytes[i + 1] < 0x20) return static_cast<ptrdiff_t>(i);
+        ++i;
+    }
+    return -1;
+}
+
+// Control characters among the bytes, and among the units of a text.
+size_t CountControls(const unsigned char* bytes, size_t size) {
+    size_t count = 0;
+    for (size_t i = 0; i < size; ++i) count += bytes[i] < 0x20 ? 1 : 0;
+    return count;
+}
+
+size_t CountControls(const WideString& text) {
+    size_t count = 0;
+    const wchar_t* units = text.c_str();
+    for (int i = 0; i < text.Length(); ++i) count += units[i] < 0x20 ? 1 : 0;
+    return count;
+}
+
 bool DecodeCodePage(const unsigned char* bytes, size_t size, UINT codePage, WideString& text) {
+    // Nearly always every control character came through: then the text is right as it is.
+    if (!DecodeCodePageRun(bytes, size, codePage, text)) return false;
+    if (CountControls(text) == CountControls(bytes, size)) return true;
+    CPINFOEXW info{};
+    bool leads[256] = {};
+    if (GetCPInfoExW(codePage, 0, &info) && info.MaxCharSize == 2) {
+        for (int r = 0; r + 1 < MAX_LEADBYTES && info.LeadByte[r]; r += 2) {
+            for (unsigned b = info.LeadByte[r]; b <= info.LeadByte[r + 1] && b < 256; ++b) leads[b] = true;
+        }
+    }
+    ptrdiff_t lead = LeadBeforeControl(bytes, size, leads);
+    if (lead < 0 || size > static_cast<size_t>(INT32_MAX)) return true;
+    // Decoded in runs, each broken lead byte on its own, so the control
+    // character after it stays in the text; a double-byte code page gives at
+    // most one unit per byte.
+    WideString decoded;
+    wchar_t* dest = decoded.GetBuffer(static_cast<int>(size));
+    if (!dest) return false;
+    const char* source = reinterpret_cast<const char*>(bytes);
+    int written = 0;
+    size_t start = 0;
+    auto convert = [&](size_t from, size_t count) {
+        if (count == 0) return true;
+        const int n = MultiByteToWideChar(codePage, 0, source + from, static_cast<int>(count), dest + written,
+                                          static_cast<int>(size) - written);
+        if (n <= 0) return false;
+        written += n;
+        return true;
+    };
+    while (lead >= 0) {
+        const size_t at = start + static_cast<size_t>(lead);
+        if (!convert(start, at - start) || !convert(at, 1)) {
+            decoded.ReleaseBuffer(0);
+            return false;
+        }
+        start = at + 1;
+        lead = LeadBeforeControl(bytes + start, size - start, leads);
+    }
+    if (!convert(start, size - start)) {
+        decoded.ReleaseBuffer(0);
+        return false;
+    }
+    decoded.ReleaseBuffer(written);
+    decoded.Shrink();
+    text = std::move(decoded);
+    return true;
+}
+
+bool DecodeCodePageRun(const unsigned char* bytes, size_t size, UINT codePage, WideString& text) {
+    if (size == 0) {
+        text.Empty();
+        return true;
+    }
     if (size > static_cast<size_t>(INT32_MAX)) return false;
     const char* source = reinterpret_cast<const char*>(bytes);
     const int length = static_cast<int>(size);

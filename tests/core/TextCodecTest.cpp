@@ -318,6 +318,20 @@ TEST(DecodeTextTest, CodePageDecodingUsesExplicitLength) {
     EXPECT_EQ(d.text.substr(0, 3), L"abc");
 }
 
+TEST(DecodeTextTest, ABrokenPairNeverTakesTheLineBreakAfterIt) {
+    // "caf" + E9 in a CR LF file: E9 leads a pair in GBK, and CR cannot end one.
+    Decoded d = DecodeBytes("caf\xE9\r\nsecond\r\n\xE9\tx", brevitex::CodePageEncoding(936));
+    ASSERT_TRUE(d.ok);
+    ASSERT_EQ(d.text.size(), 17u);
+    EXPECT_EQ(d.text.substr(0, 3), L"caf");
+    EXPECT_EQ(d.text.substr(4, 10), L"\r\nsecond\r\n");
+    EXPECT_EQ(d.text.substr(15), L"\tx");
+    // Whole pairs around them decode as pairs.
+    d = DecodeBytes(kGbkChinese + "\xE9\n" + kGbkChinese, brevitex::CodePageEncoding(936));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.text, kChinese + d.text.substr(kChinese.size(), 1) + L"\n" + kChinese);
+}
+
 TEST(DecodeTextTest, MalformedRequiredUtf8KeepsTheTextAroundTheFault) {
     // Each malformed byte stands as U+FFFD; nothing after it is lost.
     Decoded d = DecodeBytes("ab\xFF" "cd\xC0\x80" "e", TextEncoding::Utf8);
