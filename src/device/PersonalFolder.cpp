@@ -30,10 +30,29 @@ bool RunningUnderWine() {
 
 // Under Wine the device root is the Unix root (the current drive is Z:), so the
 // Unix home "/home/me" is the device path "\home\me".
+// Wine keeps HOME out of a program's environment, but names the home in
+// WINEHOMEDIR as an NT path ("\??\Z:\home\me"); on the current drive that is
+// the device path "\home\me".
+bool WineHomeFolder(wchar_t* path, size_t capacity) {
+    wchar_t home[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableW(L"WINEHOMEDIR", home, MAX_PATH);
+    if (length < 7 || length >= MAX_PATH || wcsncmp(home, L"\\??\\", 4) != 0 || home[5] != L':') return false;
+    wchar_t current[MAX_PATH] = {};
+    DWORD currentLength = GetCurrentDirectoryW(MAX_PATH, current);
+    if (currentLength < 2 || currentLength >= MAX_PATH || current[1] != L':') return false;
+    if (towupper(home[4]) != towupper(current[0]) || home[6] != L'\\') return false;
+    const wchar_t* rest = home + 6;
+    size_t restLength = wcslen(rest);
+    if (restLength + 1 > capacity) return false;
+    wmemcpy(path, rest, restLength + 1);
+    while (restLength > 1 && path[restLength - 1] == L'\\') path[--restLength] = 0;
+    return IsFolder(path);
+}
+
 bool UnixHomeFolder(wchar_t* path, size_t capacity) {
     wchar_t home[MAX_PATH] = {};
     DWORD length = GetEnvironmentVariableW(L"HOME", home, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || home[0] != L'/') return false;
+    if (length == 0 || length >= MAX_PATH || home[0] != L'/') return WineHomeFolder(path, capacity);
     if (length + 1 > capacity) return false;
     for (DWORD i = 0; i <= length; ++i) path[i] = home[i] == L'/' ? L'\\' : home[i];
     while (length > 1 && path[length - 1] == L'\\') path[--length] = 0;

@@ -50,6 +50,15 @@ TEST(PersonalFolderTest, UnixHomeDocumentsThenHome) {
     EXPECT_EQ(Personal(), deviceHome);
     ASSERT_TRUE(CreateDirectoryW((deviceHome + L"\\Documents").c_str(), nullptr));
     EXPECT_EQ(Personal(), deviceHome + L"\\Documents");
+    // Without HOME (Wine keeps it from programs), the home Wine names in WINEHOMEDIR.
+    {
+        ScopedEnvironment noHome(L"HOME", nullptr);
+        wchar_t current[MAX_PATH] = {};
+        ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, current), 1u);
+        const std::wstring ntHome = std::wstring(L"\\??\\") + current[0] + L":" + deviceHome;
+        ScopedEnvironment wineHome(L"WINEHOMEDIR", ntHome.c_str());
+        EXPECT_EQ(Personal(), deviceHome + L"\\Documents");
+    }
     RemoveDirectoryW((deviceHome + L"\\Documents").c_str());
     RemoveDirectoryW(deviceHome.c_str());
 }
