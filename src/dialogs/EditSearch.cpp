@@ -178,18 +178,8 @@ int SearchCopy(const WideString& copy, int from, int to, std::wstring_view needl
     int end = to < 0 ? 0 : (to > length ? length : to);
     while (end < length && !IsLineBreak(data[end])) ++end;
     if (from > end) return -1;
-    const std::wstring_view text(data, static_cast<size_t>(end));
-    const int patternLength = static_cast<int>(needle.size());
-    for (size_t offset = static_cast<size_t>(from);;) {
-        const size_t hit = text.find(needle, offset);
-        if (hit == std::wstring_view::npos) return -1;
-        const int at = static_cast<int>(hit);
-        const int after = at + patternLength;
-        const bool letterBefore = at > 0 && IsAsciiLetter(data[at - 1]);
-        const bool letterAfter = after < length && IsAsciiLetter(data[after]);
-        if (!wholeWord || (!letterBefore && !letterAfter)) return at;
-        offset = static_cast<size_t>(after);
-    }
+    // Within [0, end) every hit lies in one line, so the span is searched as one.
+    return SearchLine(std::wstring_view(data, static_cast<size_t>(end)), from, needle, wholeWord);
 }
 
 bool FoldedCopy(const wchar_t* text, int length, bool fold, WideString& copy) {
