@@ -216,13 +216,7 @@ bool HasLineLongerThan(const wchar_t* units, int length, int limit) {
 }
 
 bool StreamControlIn(HWND edit, const WideString& text) {
-    StreamInCookie cookie{text.c_str(), text.c_str() + text.Length()};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, StreamInFromBuffer};
-    SendMessageW(edit, EM_STREAMIN, kStreamFormat, reinterpret_cast<LPARAM>(&stream));
-    if (stream.dwError != 0 || cookie.next != cookie.end) return false;
-    GETTEXTLENGTHEX query{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    LRESULT held = SendMessageW(edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0);
-    return held == text.Length();
+    return StreamIn(edit, reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC)), text, nullptr);
 }
 
 }  // namespace brevitex

@@ -599,6 +599,16 @@ bool EditView::LongTextAround() const {
     return false;
 }
 
+bool EditView::CreateFilled(const ControlPlace& place, DWORD style, const WideString& text,
+                            StreamProgress* progress) {
+    if (!CreateInPlace(place, style)) return false;
+    if (FillControl(text, progress)) return true;
+    HWND made = hwnd_;
+    Detach(RichEditProc());
+    DestroyWindow(made);
+    return false;
+}
+
 bool EditView::FillBeside(const WideString& text, LoadProgress& progress) {
     DestroyRetired();
     ControlPlace place = TakePlace();
@@ -606,19 +616,13 @@ bool EditView::FillBeside(const WideString& text, LoadProgress& progress) {
     ControlPlace hidden = place;
     hidden.focused = false;
     const DWORD style = ViewStyle(IsWordWrapped());
-    // The document stays shown, and whole, while the new text goes in.
-    KeptControl old = DetachCurrent();
-    if (!CreateInPlace(hidden, style & ~WS_VISIBLE)) {
-        ShowKept(old, place);
-        return false;
-    }
+    // The bar goes over the view's place, which the new control takes.
     progress.Track(hwnd_);
     progress.SetCancellable(true);
-    if (!FillControl(text, &progress)) {
+    // The document stays shown, and whole, while the new text goes in.
+    KeptControl old = DetachCurrent();
+    if (!CreateFilled(hidden, style & ~WS_VISIBLE, text, &progress)) {
         if (progress.Cancelled()) lastLoad_ = LoadEnd::Cancelled;
-        HWND made = hwnd_;
-        Detach(RichEditProc());
-        DestroyWindow(made);
         ShowKept(old, place);
         return false;
     }

@@ -182,6 +182,10 @@ private:
     // again, as freeing a long text takes a while. False, with the old
     // control kept, when no new one could be created.
     bool RecreateControl(DWORD style);
+    // Creates a control with the style in the place and fills it with the
+    // text; false, with the new control gone and the view without a window,
+    // when either fails.
+    bool CreateFilled(const ControlPlace& place, DWORD style, const WideString& text, StreamProgress* progress);
     // Whether the control or a control kept for undo holds a long text.
     bool LongTextAround() const;
     // Fills a new, hidden control with a loaded text and shows it in place of

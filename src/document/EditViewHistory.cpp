@@ -118,12 +118,7 @@ bool EditView::TakeReplacedText(const WideString& text, int caret) {
     const DWORD style = ViewStyle(IsWordWrapped());
     KeptControl old = DetachCurrent();
     Hide(old);
-    if (!CreateInPlace(place, style) || !FillControl(text)) {
-        if (hwnd_) {
-            HWND made = hwnd_;
-            Detach(RichEditProc());
-            DestroyWindow(made);
-        }
+    if (!CreateFilled(place, style, text, nullptr)) {
         ShowKept(old, place);
         return false;
     }
