@@ -14,6 +14,7 @@
 #include "document/EditQueries.h"
 #include "document/EditStreams.h"
 #include "document/LoadProgress.h"
+#include "document/PreparedText.h"
 #include "document/TextCodec.h"
 #include "document/TextFile.h"
 #include "resources/resource.h"
@@ -642,17 +643,14 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     if (!hwnd_) return false;
     WaitCursor wait;
     LoadProgress progress(tickSource_);
-    WideString text;
-    bool hasBom = false;
-    LoadFacts facts;
-    if (!LoadTextFile(path, text, encoding, hasBom, &facts)) return false;
-    LineBreakSurvey breaks = SurveyLineBreaks(text.c_str(), text.Length());
-    // One CR per break: the control keeps every one of them.
-    if (!RewriteLineBreaks(text, LineBreak::Cr, false)) return false;
-    if (HasLineLongerThan(text.c_str(), text.Length(), kLongestLine)) {
-        lastLoad_ = LoadEnd::LineTooLong;
-        return false;
-    }
+    // The bar goes over the view's place while the file is read.
+    progress.Track(hwnd_);
+    PreparedText prepared;
+    PrepareTextAside(path, encoding, kLongestLine, prepared, progress);
+    if (prepared.result == PreparedText::Result::Cancelled) lastLoad_ = LoadEnd::Cancelled;
+    if (prepared.result == PreparedText::Result::LineTooLong) lastLoad_ = LoadEnd::LineTooLong;
+    if (prepared.result != PreparedText::Result::Ready) return false;
+    const WideString& text = prepared.text;
     if (text.Length() > kWholeTextLimit && !LongTextAround()) {
         if (!FillBeside(text, progress)) return false;
     } else {
@@ -660,8 +658,10 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
         DropHistory();
         DestroyRetired();
         if (HoldsLongText() || madeBeside_) {
+            const HWND old = hwnd_;
             DWORD style = ViewStyle(IsWordWrapped());
             if (!ReplaceControl(style, style)) return false;
+            progress.Redirect(old, hwnd_);
         }
         progress.Track(hwnd_);
         if (!FillControl(text, &progress)) {
@@ -672,17 +672,17 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
         }
     }
     path_ = path;
-    encoding_ = encoding;
-    writeBom_ = hasBom;
-    lineBreak_ = breaks.style;
-    mixedBreaks_ = breaks.mixed;
-    loadedExactly_ = facts.exact;
-    standIns_ = facts.standIns;
-    oddByte_ = facts.oddByte;
+    encoding_ = prepared.encoding;
+    writeBom_ = prepared.hasBom;
+    lineBreak_ = prepared.breaks.style;
+    mixedBreaks_ = prepared.breaks.mixed;
+    loadedExactly_ = prepared.facts.exact;
+    standIns_ = prepared.facts.standIns;
+    oddByte_ = prepared.facts.oddByte;
     changesAccepted_ = false;
     savedDigest_ = DigestOf(text);
     ++savedTexts_;
-    stamp_ = facts.stamp;
+    stamp_ = prepared.facts.stamp;
     StartAtTop(false);
     lastLoad_ = LoadEnd::Loaded;
     return true;

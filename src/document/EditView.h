@@ -66,7 +66,9 @@ public:
     // its control first. On failure nothing else changes, unless the control
     // could not take the whole text (a new document starts) or no new control
     // could be made (the view is left without a window).
-    // A load that runs longer than half a second shows a progress bar.
+    // A load that runs longer than half a second shows a progress bar. The
+    // file is read and decoded on a thread of its own, Esc or Back cancelling
+    // the load meanwhile with nothing changed.
     // A load of a long text over a view holding none fills a new control,
     // the document staying shown until the text is whole; Esc or Back then
     // cancels it, leaving the document, its undo and its modified flag as

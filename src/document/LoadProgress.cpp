@@ -72,6 +72,30 @@ void LoadProgress::Listen() {
 
 bool LoadProgress::LoadingOnThisThread() { return t_loads > 0; }
 
+void LoadProgress::Track(HWND view) {
+    view_ = view;
+    if (bar_) SetWindowPos(bar_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool LoadProgress::WaitFor(HANDLE object) {
+    const bool cancellable = cancellable_;
+    cancellable_ = true;
+    DWORD ended = WAIT_TIMEOUT;
+    // Keys already waiting count as pressed during the load, as when streaming.
+    Listen();
+    while (!cancelled_) {
+        ended = MsgWaitForMultipleObjects(1, &object, FALSE, kListenMs, QS_SENDMESSAGE | QS_KEY | QS_HOTKEY);
+        if (ended == WAIT_OBJECT_0 || ended == WAIT_FAILED) break;
+        const DWORD now = clock_();
+        listened_ = now;
+        Listen();
+        Show(0, now);
+    }
+    cancellable_ = cancellable;
+    // A failed wait cannot tell when the thread ends: the load is given up.
+    return ended == WAIT_OBJECT_0;
+}
+
 void LoadProgress::Streamed(int units, int total) {
     const DWORD now = clock_();
     if (now - listened_ >= kListenMs) {
@@ -79,12 +103,15 @@ void LoadProgress::Streamed(int units, int total) {
         Listen();
     }
     if (total <= 0) return;
+    Show(static_cast<int>(static_cast<int64_t>(units) * kSteps / total), now);
+}
+
+void LoadProgress::Show(int step, DWORD now) {
     if (!bar_) {
         if (failed_ || !view_ || now - start_ < kDelayMs) return;
         failed_ = !CreateBar();
         if (failed_) return;
     }
-    int step = static_cast<int>(static_cast<int64_t>(units) * kSteps / total);
     if (step == shown_) return;
     shown_ = step;
     SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(step), 0);

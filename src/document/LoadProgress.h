@@ -4,7 +4,8 @@
 // the load ends. While the control streams, the thread answers messages sent
 // to it from other threads and paints the bar, and Esc (or the Back key)
 // cancels the load; other keys pressed meanwhile are handed back to the queue
-// when the load ends, in their order (dropped after a cancel). Nothing else
+// when the load ends, in their order (dropped after a cancel). The same holds
+// while the file is read and decoded on a thread of its own. Nothing else
 // reaches the view or the frame in the meantime.
 #pragma once
 
@@ -26,10 +27,15 @@ public:
     LoadProgress(const LoadProgress&) = delete;
     LoadProgress& operator=(const LoadProgress&) = delete;
 
-    // The control being filled; the bar is placed over its bottom edge.
-    void Track(HWND view) { view_ = view; }
+    // The control being filled; the bar is placed over its bottom edge, and
+    // a bar already shown is raised above a control put in the view's place.
+    void Track(HWND view);
     void Streamed(int units, int total) override;
     bool Cancelled() const override { return cancelled_; }
+    // Answers and shows the bar as while streaming until the object is
+    // signalled (true) or Esc or Back cancels the wait (false, whether or not
+    // the load is cancellable, as nothing has changed yet).
+    bool WaitFor(HANDLE object);
     // Whether Esc and Back cancel the load (off: they wait in the queue like other keys).
     void SetCancellable(bool on) { cancellable_ = on; }
     // Keys taken from the queue for one window go back to another (the control that took its place).
@@ -43,6 +49,8 @@ private:
     bool CreateBar();
     // Answers sent messages and takes the keys from the queue, looking for Esc.
     void Listen();
+    // Shows the bar at the step once the half second is over.
+    void Show(int step, DWORD now);
 
     TickSource clock_;
     DWORD start_;

@@ -545,6 +545,23 @@ TEST_F(EditViewLargeTextTest, EscapeCancelsALongLoadAndTheDocumentStaysAsItWas) 
     ShowWindow(parent.Handle(), SW_HIDE);
 }
 
+// While the file is read, Esc cancels any load, even one that would drop a
+// long document before filling its control.
+TEST_F(EditViewLargeTextTest, EscapeWhileTheFileIsReadCancelsALoadOverALongDocument) {
+    HWND old = HoldLongEditedDocument();
+    const std::wstring before = StreamedText(old);
+    std::wstring path = Write(L"second.txt", LongText("second", kLongLines));
+    PostMessageW(old, WM_CHAR, L'x', 1);
+    PostMessageW(old, WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_FALSE(view.LoadDocument(path.c_str(), TextEncoding::AutoDetect));
+    EXPECT_EQ(view.LastLoad(), EditView::LoadEnd::Cancelled);
+    EXPECT_EQ(view.Handle(), old);
+    testsupport::PumpPending();
+    EXPECT_TRUE(StreamedText(old) == before) << "keys pressed before the Esc go with the load";
+    EXPECT_TRUE(Send(EM_GETMODIFY));
+    EXPECT_TRUE(Send(EM_CANUNDO));
+}
+
 TEST_F(EditViewLargeTextTest, AFileWithALineTooLongToLayOutIsRefusedAndTheDocumentStays) {
     std::wstring shortPath = Write(L"short.txt", "short text\r\n");
     ASSERT_TRUE(view.LoadDocument(shortPath.c_str(), TextEncoding::AutoDetect));
