@@ -638,6 +638,25 @@ bool EditView::FillBeside(const WideString& text, LoadProgress& progress) {
     return true;
 }
 
+bool EditView::FillInPlace(const WideString& text, LoadProgress& progress) {
+    // The document goes before the new text comes: there is nothing to go back to.
+    progress.SetCancellable(false);
+    DropHistory();
+    DestroyRetired();
+    if (HoldsLongText() || madeBeside_) {
+        const HWND old = hwnd_;
+        DWORD style = ViewStyle(IsWordWrapped());
+        if (!ReplaceControl(style, style)) return false;
+        progress.Redirect(old, hwnd_);
+    }
+    progress.Track(hwnd_);
+    if (FillControl(text, &progress)) return true;
+    // The control holds only part of the file: never let that pass for the
+    // file's text, which a save could then cut short.
+    NewDocument();
+    return false;
+}
+
 bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     lastLoad_ = LoadEnd::Failed;
     if (!hwnd_) return false;
@@ -651,26 +670,15 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     if (prepared.result == PreparedText::Result::LineTooLong) lastLoad_ = LoadEnd::LineTooLong;
     if (prepared.result != PreparedText::Result::Ready) return false;
     const WideString& text = prepared.text;
-    if (text.Length() > kWholeTextLimit && !LongTextAround()) {
-        if (!FillBeside(text, progress)) return false;
-    } else {
-        // A long text goes with its control, before the new text goes in.
-        DropHistory();
-        DestroyRetired();
-        if (HoldsLongText() || madeBeside_) {
-            const HWND old = hwnd_;
-            DWORD style = ViewStyle(IsWordWrapped());
-            if (!ReplaceControl(style, style)) return false;
-            progress.Redirect(old, hwnd_);
-        }
-        progress.Track(hwnd_);
-        if (!FillControl(text, &progress)) {
-            // The control holds only part of the file: never let that pass for the
-            // file's text, which a save could then cut short.
-            NewDocument();
-            return false;
-        }
+    // A long text fills a new control while the document stays: Esc or Back
+    // then gives the load up with the document as it was. Only when there is
+    // no room for two long texts does the old one go first.
+    bool filled = false;
+    if (text.Length() > kWholeTextLimit) {
+        filled = FillBeside(text, progress);
+        if (!filled && (lastLoad_ == LoadEnd::Cancelled || !LongTextAround())) return false;
     }
+    if (!filled && !FillInPlace(text, progress)) return false;
     path_ = path;
     encoding_ = prepared.encoding;
     writeBom_ = prepared.hasBom;

@@ -62,17 +62,16 @@ public:
     // Creates the view window as a child of the parent; null on failure.
     HWND Create(HWND parent, const RECT& rect, DWORD style, DWORD exStyle = 0);
 
-    // Loads a file into the control. A view holding a long text drops it with
-    // its control first. On failure nothing else changes, unless the control
-    // could not take the whole text (a new document starts) or no new control
-    // could be made (the view is left without a window).
+    // Loads a file into the control. On failure nothing else changes, unless
+    // the control could not take the whole text (a new document starts) or no
+    // new control could be made (the view is left without a window).
     // A load that runs longer than half a second shows a progress bar. The
     // file is read and decoded on a thread of its own, Esc or Back cancelling
     // the load meanwhile with nothing changed.
-    // A load of a long text over a view holding none fills a new control,
-    // the document staying shown until the text is whole; Esc or Back then
-    // cancels it, leaving the document, its undo and its modified flag as
-    // they were.
+    // A long text fills a new control, the document staying shown until the
+    // text is whole; Esc or Back then cancels it, leaving the document, its
+    // undo and its modified flag as they were. Only when two long texts do
+    // not fit does the document go before the new text comes.
     bool LoadDocument(const wchar_t* path, TextEncoding encoding);
     // How the last LoadDocument ended. A text with a line longer than
     // kLongestLine units is refused before anything changes: the control
@@ -194,12 +193,13 @@ private:
     // the current one, which then goes; false, with the current one shown as
     // it was, when it could not be filled or the load was cancelled.
     bool FillBeside(const WideString& text, LoadProgress& progress);
+    // Fills the view's control with a loaded text, dropping the document and
+    // its undo first (and the control, when it holds a long text); false,
+    // with a new document, when the control could not take the whole text.
+    bool FillInPlace(const WideString& text, LoadProgress& progress);
     // Destroys the control, then creates a new one in its place with the
     // style, or else with the fallback style; false when neither could be
-    // created, leaving the view without a window. A control that is to take
-    // a long text is made this way, so no other long text exists while it
-    // fills: a fill beside another long text, or into a control made before
-    // one was freed, left later long fills up to five times as slow.
+    // created, leaving the view without a window.
     bool ReplaceControl(DWORD style, DWORD fallbackStyle);
     void RetireControl(HWND old);
     void DestroyRetired();
