@@ -3,6 +3,7 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
@@ -21,6 +22,20 @@ constexpr WPARAM kStreamFormat = SF_TEXT | SF_UNICODE;
 // stream, a thousand pieces about as long.
 constexpr int kPieces = 100;
 constexpr int kMinPiece = 64 * 1024;
+// A piece that takes longer than this to go in halves the next one (the
+// control slows down over stretches of a long fill: 100,000 units were seen
+// to take 140 ms), so that the thread gets to listen often; one quicker than
+// kQuickPieceUs lets the next grow back.
+constexpr int64_t kSlowPieceUs = 40000;
+constexpr int64_t kQuickPieceUs = 15000;
+constexpr int kSmallestPiece = 8 * 1024;
+
+int64_t Microseconds() {
+    LARGE_INTEGER frequency, count;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&count);
+    return count.QuadPart * 1000000 / frequency.QuadPart;
+}
 
 // Stream-in cookie: the next unit to hand over and the end of the text, and
 // who hears how far it came (null: nobody).
@@ -175,11 +190,16 @@ bool PutPieces(HWND edit, WNDPROC proc, const WideString& text, StreamProgress* 
     CHARRANGE all{0, -1};
     CallWindowProcW(proc, edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
     int from = 0;
+    int size = piece;
     do {
-        int to = PieceEnd(units, length, from, piece);
+        int to = PieceEnd(units, length, from, size);
         wmemcpy(buffer.get(), units + from, static_cast<size_t>(to - from));
         buffer[to - from] = 0;
+        const int64_t started = Microseconds();
         CallWindowProcW(proc, edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(buffer.get()));
+        const int64_t took = Microseconds() - started;
+        if (took > kSlowPieceUs) size = std::max(size / 2, std::min(kSmallestPiece, piece));
+        if (took < kQuickPieceUs) size = std::min(size * 2, piece);
         from = to;
         if (progress) {
             progress->Streamed(from, length);

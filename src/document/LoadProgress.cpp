@@ -12,7 +12,7 @@ namespace {
 
 constexpr DWORD kDelayMs = 500;
 // How often the thread looks at its queue while the control streams.
-constexpr DWORD kListenMs = 50;
+constexpr DWORD kListenMs = 20;
 constexpr int kSteps = 1000;
 
 }  // namespace
