@@ -5,13 +5,19 @@
 // 10 MiB, in the view (without and with the change notices a frame's
 // recovery copy asks for) and in the platform's plain edit control.
 // longline: a 10 MB file on one line against the same bytes in lines of 99
-// characters, with the longest time the window did not answer during the load.
+// characters, with the longest time the window did not answer during the load,
+// and loads one after another in one view.
+// huge: 100 MB in lines and on one line: load time, longest silence, peak
+// memory, and how soon Esc gives up a load over such a document while the
+// file is read and while the control fills.
 #include <windows.h>
+#include <psapi.h>
 #include <richedit.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -228,10 +234,108 @@ void RunLongLine(const bench::Options&) {
     DeleteFileW(path.c_str());
 }
 
+// Presses Esc on the thread's windows after a delay, from another thread.
+class DelayedEscape {
+public:
+    DelayedEscape(HWND window, DWORD delayMs) : window_(window), delay_(delayMs) {
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    }
+    ~DelayedEscape() {
+        if (thread_) {
+            WaitForSingleObject(thread_, INFINITE);
+            CloseHandle(thread_);
+        }
+    }
+    double PressedAt() const { return pressed_; }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        auto* press = static_cast<DelayedEscape*>(self);
+        Sleep(press->delay_);
+        press->pressed_ = bench::Now();
+        PostMessageW(press->window_, WM_KEYDOWN, VK_ESCAPE, 1);
+        return 0;
+    }
+    HWND window_;
+    DWORD delay_;
+    HANDLE thread_ = nullptr;
+    std::atomic<double> pressed_{0};
+};
+
+double PeakMemoryMiB() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters))) return 0;
+    return static_cast<double>(counters.PeakWorkingSetSize) / (1024 * 1024);
+}
+
+void RunHuge(const bench::Options&) {
+    brevitex::Module().Init(GetModuleHandleW(nullptr));
+    if (!LoadLibraryW(L"RICHED20.DLL")) {
+        std::printf("huge     the rich edit library is not available\n");
+        return;
+    }
+    const size_t bytes = size_t{100} * 1000 * 1000;
+    std::string content;
+    content.reserve(bytes);
+    for (size_t i = 0; content.size() < bytes; ++i) {
+        content += static_cast<char>('a' + i % 26);
+        if (i % 99 == 98) content += '\n';
+    }
+    content.resize(bytes);
+    const std::wstring lines = bench::TempFolder() + L"brevitex-huge-lines.txt";
+    const std::wstring oneLine = bench::TempFolder() + L"brevitex-huge-one-line.txt";
+    if (!bench::WriteFileBytes(lines, content)) return;
+    for (char& c : content) {
+        if (c == '\n') c = ' ';
+    }
+    if (!bench::WriteFileBytes(oneLine, content)) return;
+    content.clear();
+    content.shrink_to_fit();
+
+    bench::ViewHost host;
+    HWND frame = GetParent(host.view.Handle());
+    ShowWindow(frame, SW_SHOWNA);
+    auto load = [&](const char* name, const std::wstring& path, DWORD escapeAfterMs) {
+        Watchdog watchdog(frame);
+        double pressed = 0;
+        const double start = bench::Now();
+        bool ok = false;
+        {
+            std::unique_ptr<DelayedEscape> escape;
+            if (escapeAfterMs) escape = std::make_unique<DelayedEscape>(frame, escapeAfterMs);
+            ok = host.view.LoadDocument(path.c_str(), brevitex::TextEncoding::AutoDetect);
+            const double ended = bench::Now();
+            escape.reset();
+            if (escapeAfterMs) pressed = ended - start - escapeAfterMs / 1000.0;
+        }
+        const double seconds = bench::Now() - start;
+        const double silent = watchdog.Stop();
+        std::printf("huge     100 MB %-26s %8.3f s, silent up to %6.3f s, peak memory %6.0f MiB, %s", name, seconds,
+                    silent, PeakMemoryMiB(),
+                    ok ? "loaded" : host.view.LastLoad() == brevitex::EditView::LoadEnd::Cancelled ? "cancelled"
+                                    : host.view.LastLoad() == brevitex::EditView::LoadEnd::LineTooLong ? "refused"
+                                                                                                        : "FAILED");
+        if (escapeAfterMs) std::printf(", %.3f s after Esc", pressed);
+        std::printf("\n");
+        std::fflush(stdout);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    };
+    load("on one line", oneLine, 0);
+    load("in lines", lines, 0);
+    load("in lines, Esc while read", lines, 200);
+    load("in lines, Esc while filling", lines, 4000);
+    load("in lines, over it", lines, 0);
+    DeleteFileW(lines.c_str());
+    DeleteFileW(oneLine.c_str());
+}
+
 const bool kRegistered =
     bench::RegisterGroup("typing", "per-key latency in 1 KiB, 1 MiB and 10 MiB documents against the plain edit control",
                          RunTyping) &&
     bench::RegisterGroup("longline", "10 MB on one line against the same bytes in lines, and the longest silence",
-                         RunLongLine);
+                         RunLongLine) &&
+    bench::RegisterGroup("huge", "100 MB in lines and on one line, and Esc during a load over 100 MB", RunHuge);
 
 }  // namespace
