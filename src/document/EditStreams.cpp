@@ -22,10 +22,11 @@ constexpr WPARAM kStreamFormat = SF_TEXT | SF_UNICODE;
 // stream, a thousand pieces about as long.
 constexpr int kPieces = 100;
 constexpr int kMinPiece = 64 * 1024;
-// A piece that takes longer than this to go in halves the next one (the
-// control slows down over stretches of a long fill: 100,000 units were seen
-// to take 140 ms), so that the thread gets to listen often; one quicker than
-// kQuickPieceUs lets the next grow back.
+// The first piece is at most kMinPiece units (a first piece of a million
+// took 0.8 s). A piece that takes longer than this to go in halves the next
+// one (the control slows down over stretches of a long fill: 100,000 units
+// were seen to take 140 ms), so that the thread gets to listen often; one
+// quicker than kQuickPieceUs lets the next grow, up to the text's piece size.
 constexpr int64_t kSlowPieceUs = 40000;
 constexpr int64_t kQuickPieceUs = 15000;
 constexpr int kSmallestPiece = 8 * 1024;
@@ -190,7 +191,7 @@ bool PutPieces(HWND edit, WNDPROC proc, const WideString& text, StreamProgress* 
     CHARRANGE all{0, -1};
     CallWindowProcW(proc, edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
     int from = 0;
-    int size = piece;
+    int size = std::min(piece, kMinPiece);
     do {
         int to = PieceEnd(units, length, from, size);
         wmemcpy(buffer.get(), units + from, static_cast<size_t>(to - from));

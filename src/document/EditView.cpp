@@ -426,14 +426,9 @@ void EditView::FollowSavedText() {
     Send(EM_SETMODIFY, same ? FALSE : TRUE);
 }
 
-// FNV-1a over the units; the text's breaks are single CRs already.
+// The text's breaks are single CRs already.
 EditView::TextDigest EditView::DigestOf(const WideString& text) {
-    TextDigest digest{text.Length(), 0xCBF29CE484222325ull};
-    const wchar_t* units = text.c_str();
-    for (int i = 0; i < text.Length(); ++i) {
-        digest.hash = (digest.hash ^ static_cast<uint16_t>(units[i])) * 0x100000001B3ull;
-    }
-    return digest;
+    return TextDigest{text.Length(), HashUnits(text.c_str(), text.Length())};
 }
 
 bool EditView::OnInsertDateTime(WPARAM wParam, LPARAM, LRESULT& result) {
@@ -627,6 +622,9 @@ bool EditView::FillBeside(const WideString& text, LoadProgress& progress) {
         ShowKept(old, place);
         return false;
     }
+    // The caret goes to the start while the control is hidden: scrolling
+    // there once it is shown paints it at once, which walks every paragraph.
+    Send(EM_SETSEL, 0, 0);
     Hide(old);
     progress.Redirect(old.window, hwnd_);
     SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -688,7 +686,7 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     standIns_ = prepared.facts.standIns;
     oddByte_ = prepared.facts.oddByte;
     changesAccepted_ = false;
-    savedDigest_ = DigestOf(text);
+    savedDigest_ = TextDigest{text.Length(), prepared.hash};
     ++savedTexts_;
     stamp_ = prepared.facts.stamp;
     StartAtTop(false);

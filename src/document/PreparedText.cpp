@@ -13,6 +13,12 @@
 
 namespace brevitex {
 
+uint64_t HashUnits(const wchar_t* units, int length) {
+    uint64_t hash = 0xCBF29CE484222325ull;
+    for (int i = 0; i < length; ++i) hash = (hash ^ static_cast<uint16_t>(units[i])) * 0x100000001B3ull;
+    return hash;
+}
+
 void PrepareText(const wchar_t* path, TextEncoding encoding, int longestLine, PreparedText& out) {
     out.result = PreparedText::Result::Failed;
     out.encoding = encoding;
@@ -26,6 +32,7 @@ void PrepareText(const wchar_t* path, TextEncoding encoding, int longestLine, Pr
         out.result = PreparedText::Result::LineTooLong;
         return;
     }
+    out.hash = HashUnits(out.text.c_str(), out.text.Length());
     out.result = PreparedText::Result::Ready;
 }
 

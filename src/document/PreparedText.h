@@ -4,6 +4,8 @@
 // and can give the load up while a long file is read and decoded.
 #pragma once
 
+#include <cstdint>
+
 #include "common/TextEncoding.h"
 #include "common/WideString.h"
 #include "document/LineBreaks.h"
@@ -21,7 +23,11 @@ struct PreparedText {
     bool hasBom = false;
     LoadFacts facts;
     LineBreakSurvey breaks;  // of the file's text, before the rewrite
+    uint64_t hash = 0;       // HashUnits of the text
 };
+
+// FNV-1a over the units. Recovery records keep such hashes: it never changes.
+uint64_t HashUnits(const wchar_t* units, int length);
 
 // Reads the file in the requested encoding (AutoDetect: detected) and makes
 // its text ready, on this thread. A text with a line longer than longestLine
