@@ -6,12 +6,10 @@
 // recovery copy asks for) and in the platform's plain edit control.
 // longline: a 10 MB file on one line against the same bytes in lines of 99
 // characters, with the longest time the window did not answer during the load
-// and its first paint,
-// and loads one after another in one view.
+// and its first paint, and loads one after another in one view.
 // huge: 100 MB in lines and on one line: load time, longest silence up to the
-// first paint, peak
-// memory, and how soon Esc gives up a load over such a document while the
-// file is read and while the control fills.
+// first paint, peak memory, and how soon Esc gives up a load over such a
+// document while the file is read and while the control fills.
 #include <windows.h>
 #include <psapi.h>
 #include <richedit.h>
@@ -188,20 +186,29 @@ double Settle(HWND frame) {
     return bench::Now() - start;
 }
 
-void RunLongLine(const bench::Options&) {
+// Readies the module and the rich edit library; false (said) when there is none.
+bool ReadyForViews(const char* group) {
     brevitex::Module().Init(GetModuleHandleW(nullptr));
-    if (!LoadLibraryW(L"RICHED20.DLL")) {
-        std::printf("longline the rich edit library is not available\n");
-        return;
-    }
-    const size_t bytes = size_t{10} * 1000 * 1000;
+    if (LoadLibraryW(L"RICHED20.DLL")) return true;
+    std::printf("%-8s the rich edit library is not available\n", group);
+    return false;
+}
+
+// `bytes` bytes of letters in lines of 99 characters.
+std::string LinesOfLetters(size_t bytes) {
     std::string lines;
-    lines.reserve(bytes);
+    lines.reserve(bytes + 1);
     for (size_t i = 0; lines.size() < bytes; ++i) {
         lines += static_cast<char>('a' + i % 26);
         if (i % 99 == 98) lines += '\n';
     }
     lines.resize(bytes);
+    return lines;
+}
+
+void RunLongLine(const bench::Options&) {
+    if (!ReadyForViews("longline")) return;
+    const std::string lines = LinesOfLetters(size_t{10} * 1000 * 1000);
     std::string oneLine = lines;
     for (char& c : oneLine) {
         if (c == '\n') c = ' ';
@@ -281,19 +288,8 @@ double PeakMemoryMiB() {
 }
 
 void RunHuge(const bench::Options&) {
-    brevitex::Module().Init(GetModuleHandleW(nullptr));
-    if (!LoadLibraryW(L"RICHED20.DLL")) {
-        std::printf("huge     the rich edit library is not available\n");
-        return;
-    }
-    const size_t bytes = size_t{100} * 1000 * 1000;
-    std::string content;
-    content.reserve(bytes);
-    for (size_t i = 0; content.size() < bytes; ++i) {
-        content += static_cast<char>('a' + i % 26);
-        if (i % 99 == 98) content += '\n';
-    }
-    content.resize(bytes);
+    if (!ReadyForViews("huge")) return;
+    std::string content = LinesOfLetters(size_t{100} * 1000 * 1000);
     const std::wstring lines = bench::TempFolder() + L"brevitex-huge-lines.txt";
     const std::wstring oneLine = bench::TempFolder() + L"brevitex-huge-one-line.txt";
     if (!bench::WriteFileBytes(lines, content)) return;
