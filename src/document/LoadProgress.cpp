@@ -21,6 +21,21 @@ namespace {
 
 thread_local int t_loads = 0;
 
+// Esc, or Back, which reaches a Smartphone window as a hot key.
+bool IsEscape(const MSG& message) {
+    switch (message.message) {
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+            return message.wParam == VK_ESCAPE;
+        case WM_CHAR:
+            return message.wParam == 0x1B;
+        case WM_HOTKEY:
+            return HIWORD(message.lParam) == VK_ESCAPE;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 LoadProgress::LoadProgress(TickSource clock) : clock_(clock), start_(clock()) { ++t_loads; }
@@ -38,6 +53,10 @@ LoadProgress::~LoadProgress() {
         RedrawWindow(parent, &covered, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
     if (cancelled_) return;
+    // Keys pressed while the control could not listen (it lays a long line
+    // out in one go) are taken now, behind the others.
+    cancellable_ = false;
+    Listen();
     for (const MSG& key : keys_) PostMessageW(key.hwnd, key.message, key.wParam, key.lParam);
 }
 
@@ -51,16 +70,18 @@ void LoadProgress::Listen() {
     MSG message;
     // Messages sent from other threads are handled inside this call.
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    // The Back key reaches a Smartphone window as a hot key.
     for (UINT first : {UINT{WM_KEYFIRST}, UINT{WM_HOTKEY}}) {
         const UINT last = first == WM_HOTKEY ? WM_HOTKEY : WM_KEYLAST;
         while (!cancelled_ && PeekMessageW(&message, nullptr, first, last, PM_REMOVE)) {
-            const bool escape = message.message == WM_KEYDOWN ? message.wParam == VK_ESCAPE
-                                : message.message == WM_HOTKEY ? HIWORD(message.lParam) == VK_ESCAPE
-                                                               : false;
-            if (escape && cancellable_) {
-                cancelled_ = true;
-                break;
+            if (IsEscape(message)) {
+                const bool press = message.message == WM_KEYDOWN || message.message == WM_HOTKEY;
+                if (press && cancellable_) {
+                    cancelled_ = true;
+                    break;
+                }
+                // One that comes too late to cancel was still meant for the
+                // load: it never reaches the document (Back would delete).
+                continue;
             }
             try {
                 keys_.push_back(message);

@@ -4,7 +4,8 @@
 // the load ends. While the control streams, the thread answers messages sent
 // to it from other threads and paints the bar, and Esc (or the Back key)
 // cancels the load; other keys pressed meanwhile are handed back to the queue
-// when the load ends, in their order (dropped after a cancel). The same holds
+// when the load ends, in their order (dropped after a cancel). An Esc or Back
+// that can no longer cancel is dropped. The same holds
 // while the file is read and decoded on a thread of its own. Nothing else
 // reaches the view or the frame in the meantime.
 #pragma once
@@ -36,7 +37,7 @@ public:
     // signalled (true) or Esc or Back cancels the wait (false, whether or not
     // the load is cancellable, as nothing has changed yet).
     bool WaitFor(HANDLE object);
-    // Whether Esc and Back cancel the load (off: they wait in the queue like other keys).
+    // Whether Esc and Back cancel the load (off: they are dropped).
     void SetCancellable(bool on) { cancellable_ = on; }
     // Keys taken from the queue for one window go back to another (the control that took its place).
     void Redirect(HWND from, HWND to);
