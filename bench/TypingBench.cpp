@@ -214,13 +214,21 @@ void RunLongLine(const bench::Options&) {
         if (c == '\n') c = ' ';
     }
     const std::wstring path = bench::TempFolder() + L"brevitex-longline-bench.txt";
-    for (const auto& [name, content] : {std::pair<const char*, const std::string*>{"in lines", &lines},
-                                        std::pair<const char*, const std::string*>{"one line", &oneLine}}) {
-        if (!bench::WriteFileBytes(path, *content)) {
+    struct Case {
+        const char* name;
+        const std::string* content;
+        DWORD style;
+    };
+    for (const Case& one : {Case{"in lines", &lines, brevitex::kEditViewNoWrapStyle},
+                            Case{"one line", &oneLine, brevitex::kEditViewNoWrapStyle},
+                            Case{"in lines, word wrap", &lines, brevitex::kEditViewWrapStyle},
+                            Case{"one line, word wrap", &oneLine, brevitex::kEditViewWrapStyle}}) {
+        const char* name = one.name;
+        if (!bench::WriteFileBytes(path, *one.content)) {
             std::printf("longline cannot write %ls\n", path.c_str());
             return;
         }
-        bench::ViewHost host;
+        bench::ViewHost host(one.style);
         HWND frame = GetParent(host.view.Handle());
         ShowWindow(frame, SW_SHOWNA);
         Watchdog watchdog(frame);
@@ -229,7 +237,7 @@ void RunLongLine(const bench::Options&) {
         const double seconds = bench::Now() - start;
         const double paint = Settle(frame);
         const double silent = watchdog.Stop();
-        std::printf("longline 10 MB %-8s load %8.3f s, painted in %.3f s, the window did not answer for up to %7.3f s%s\n",
+        std::printf("longline 10 MB %-19s load %8.3f s, painted in %.3f s, the window did not answer for up to %7.3f s%s\n",
                     name, seconds, paint, silent, ok ? "" : "  (LOAD FAILED)");
         std::fflush(stdout);
     }

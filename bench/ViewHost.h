@@ -35,7 +35,7 @@ protected:
 
 class ViewHost {
 public:
-    ViewHost() {
+    explicit ViewHost(DWORD style = brevitex::kEditViewNoWrapStyle) {
         WNDCLASSW wc{};
         wc.lpfnWndProc = DefWindowProcW;
         wc.hInstance = GetModuleHandleW(nullptr);
@@ -44,7 +44,7 @@ public:
         parent_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 480, 640, nullptr, nullptr,
                                   wc.hInstance, nullptr);
         RECT rect{0, 0, 480, 600};
-        if (parent_) view.Create(parent_, rect, brevitex::kEditViewNoWrapStyle);
+        if (parent_) view.Create(parent_, rect, style);
     }
     ~ViewHost() {
         if (view.Handle()) DestroyWindow(view.Handle());

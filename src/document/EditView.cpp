@@ -605,13 +605,12 @@ bool EditView::CreateFilled(const ControlPlace& place, DWORD style, const WideSt
     return false;
 }
 
-bool EditView::FillBeside(const WideString& text, LoadProgress& progress) {
+bool EditView::FillBeside(const WideString& text, DWORD style, LoadProgress& progress) {
     DestroyRetired();
     ControlPlace place = TakePlace();
     place.readOnly = (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY) != 0;
     ControlPlace hidden = place;
     hidden.focused = false;
-    const DWORD style = ViewStyle(IsWordWrapped());
     // The bar goes over the view's place, which the new control takes.
     progress.Track(hwnd_);
     progress.SetCancellable(true);
@@ -636,14 +635,14 @@ bool EditView::FillBeside(const WideString& text, LoadProgress& progress) {
     return true;
 }
 
-bool EditView::FillInPlace(const WideString& text, LoadProgress& progress) {
+bool EditView::FillInPlace(const WideString& text, DWORD style, LoadProgress& progress) {
     // The document goes before the new text comes: there is nothing to go back to.
     progress.SetCancellable(false);
     DropHistory();
     DestroyRetired();
-    if (HoldsLongText() || madeBeside_) {
+    const bool restyled = IsWordWrapped() != ((style & ES_WANTRETURN) != 0);
+    if (HoldsLongText() || madeBeside_ || restyled) {
         const HWND old = hwnd_;
-        DWORD style = ViewStyle(IsWordWrapped());
         if (!ReplaceControl(style, style)) return false;
         progress.Redirect(old, hwnd_);
     }
@@ -671,12 +670,18 @@ bool EditView::LoadDocument(const wchar_t* path, TextEncoding encoding) {
     // A long text fills a new control while the document stays: Esc or Back
     // then gives the load up with the document as it was. Only when there is
     // no room for two long texts does the old one go first.
+    const bool declined = wrapDeclined_;
+    const DWORD style = StyleForText(text);
     bool filled = false;
     if (text.Length() > kWholeTextLimit) {
-        filled = FillBeside(text, progress);
-        if (!filled && (lastLoad_ == LoadEnd::Cancelled || !LongTextAround())) return false;
+        filled = FillBeside(text, style, progress);
+        if (!filled && (lastLoad_ == LoadEnd::Cancelled || !LongTextAround())) {
+            // The document stays, and so does its word wrap.
+            wrapDeclined_ = declined;
+            return false;
+        }
     }
-    if (!filled && !FillInPlace(text, progress)) return false;
+    if (!filled && !FillInPlace(text, style, progress)) return false;
     path_ = path;
     encoding_ = prepared.encoding;
     writeBom_ = prepared.hasBom;
@@ -789,15 +794,26 @@ void EditView::NewDocument() {
     Send(EM_SETMODIFY, FALSE);
 }
 
+DWORD EditView::StyleForText(const WideString& text) {
+    bool wrap = WrapWanted();
+    wrapDeclined_ = wrap && HasLineLongerThan(text.c_str(), text.Length(), kLongestWrappedLine);
+    return ViewStyle(wrap && !wrapDeclined_);
+}
+
 HWND EditView::SetWordWrap(bool on) {
     if (!hwnd_) return nullptr;
-    DropHistory();
-    DestroyRetired();
+    wrapDeclined_ = false;
     bool modified = Send(EM_GETMODIFY) != 0;
     WideString text;
     // Without the whole text in hand the window is not replaced: word wrap
     // stays as it was rather than the text being cut short.
     if (!ReadControlText(text) || !RewriteLineBreaks(text, LineBreak::Cr, true)) return hwnd_;
+    if (on && HasLineLongerThan(text.c_str(), text.Length(), kLongestWrappedLine)) {
+        wrapDeclined_ = true;
+        return hwnd_;
+    }
+    DropHistory();
+    DestroyRetired();
     CHARRANGE selection{};
     Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     // Should the new style fail, the old one still gives the text a home.

@@ -85,8 +85,16 @@ public:
     // Empties the control and starts the next untitled document.
     void NewDocument();
     // Re-creates the window with word wrap on or off, keeping the text and the
-    // modified flag; returns the view's window.
+    // modified flag; returns the view's window. Word wrap is not turned on
+    // for a text with a line longer than kLongestWrappedLine units (the
+    // control takes time growing with the square of a line's length to wrap
+    // it: a line of 10,000 units held the window 0.8 s, one of 100,000 85 s);
+    // WrapDeclined() then tells.
     HWND SetWordWrap(bool on);
+    static constexpr int kLongestWrappedLine = 4096;
+    // Whether word wrap is on, or was wanted for the text shown and declined.
+    bool WrapWanted() const { return IsWordWrapped() || wrapDeclined_; }
+    bool WrapDeclined() const { return wrapDeclined_; }
 
     // The document as a recovery record, its text with a CR for each break
     // (EditViewRecovery.cpp); false when the text could not all be read.
@@ -192,11 +200,14 @@ private:
     // Fills a new, hidden control with a loaded text and shows it in place of
     // the current one, which then goes; false, with the current one shown as
     // it was, when it could not be filled or the load was cancelled.
-    bool FillBeside(const WideString& text, LoadProgress& progress);
+    bool FillBeside(const WideString& text, DWORD style, LoadProgress& progress);
     // Fills the view's control with a loaded text, dropping the document and
     // its undo first (and the control, when it holds a long text); false,
     // with a new document, when the control could not take the whole text.
-    bool FillInPlace(const WideString& text, LoadProgress& progress);
+    bool FillInPlace(const WideString& text, DWORD style, LoadProgress& progress);
+    // The style for a text about to be shown: word wrap as wanted, unless a
+    // line is too long to wrap (which wrapDeclined_ remembers).
+    DWORD StyleForText(const WideString& text);
     // Destroys the control, then creates a new one in its place with the
     // style, or else with the fallback style; false when neither could be
     // created, leaving the view without a window.
@@ -331,6 +342,7 @@ private:
     };
     static TextDigest DigestOf(const WideString& text);
     TextDigest savedDigest_;
+    bool wrapDeclined_ = false;
     // Counts the texts taken as saved (loads, saves, new documents).
     uint32_t savedTexts_ = 0;
     FileStamp stamp_;

@@ -32,8 +32,9 @@ bool EditView::RestoreRecovery(const RecoveryRecord& record) {
     WaitCursor wait;
     DropHistory();
     DestroyRetired();
-    if (HoldsLongText() || madeBeside_) {
-        DWORD style = ViewStyle(IsWordWrapped());
+    const DWORD style = StyleForText(record.text);
+    const bool restyled = IsWordWrapped() != ((style & ES_WANTRETURN) != 0);
+    if (HoldsLongText() || madeBeside_ || restyled) {
         if (!ReplaceControl(style, style)) return false;
     }
     if (!FillControl(record.text)) {

@@ -180,4 +180,7 @@
 #define IDS_BREAK_CRCRLF            33013
 // A file refused on opening.
 #define IDS_OPEN_LINE_TOO_LONG      33014
+// Word wrap declined for a line too long to wrap.
+#define IDS_OPENED_UNWRAPPED        33015
+#define IDS_WRAP_DECLINED           33016
 #define IDS_CALL_FAILED             33100

@@ -135,8 +135,17 @@ bool MainFrame::OpenFile(const wchar_t* path, TextEncoding encoding) {
                     !view_.LoadedExactly();
     SendMessageW(client_, EM_SETREADONLY, readOnly, 0);
     AfterDocumentChange();
+    if (view_.WrapDeclined()) TellWrapDeclined(path);
     if (!view_.LoadedExactly()) TellWhyReadOnly(path);
     return true;
+}
+
+void MainFrame::TellWrapDeclined(const wchar_t* path) {
+    if (path) {
+        ShowBox(hwnd_, IDS_OPENED_UNWRAPPED, path, kNoteBox);
+    } else {
+        ShowBox(hwnd_, IDS_WRAP_DECLINED, nullptr, kNoteBox);
+    }
 }
 
 void MainFrame::TellWhyReadOnly(const wchar_t* path) {

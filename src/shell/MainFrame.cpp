@@ -221,7 +221,7 @@ bool MainFrame::OnHotKey(WPARAM wParam, LPARAM lParam, LRESULT& result) {
 bool MainFrame::OnClose(WPARAM, LPARAM, LRESULT& result) {
     result = 0;
     if (!QuerySave()) return true;  // refused: the window stays
-    SaveSettings(client_, toolbar_, editFont_.Get());
+    SaveSettings(client_, toolbar_, editFont_.Get(), view_.WrapDeclined());
     // A long text is not freed with the window: the frame thread's end sees to it.
     view_.ParkLongText();
     client_ = view_.Handle();
@@ -391,6 +391,7 @@ bool MainFrame::OnWordWrap(WPARAM, LPARAM, LRESULT& result) {
     bool wrapping = (GetWindowLongW(client_, GWL_STYLE) & ES_WANTRETURN) != 0;
     // The new control gets the view's font before it takes the text.
     client_ = view_.SetWordWrap(!wrapping);
+    if (view_.WrapDeclined()) TellWrapDeclined(nullptr);
     if (client_) SetFocus(client_);
     SendMessageW(hwnd_, UWM_UPDATE_POSITION, 0, 0);
     return true;

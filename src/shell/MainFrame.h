@@ -129,6 +129,8 @@ private:
     // loaded; true when the save may go on.
     bool ConsentToSaveChanges(const wchar_t* target, TextEncoding encoding, bool& asked);
     // Says once, after an open, why a document that did not load byte for byte is read-only.
+    // Word wrap was declined for the text shown (path: on opening that file).
+    void TellWrapDeclined(const wchar_t* path);
     void TellWhyReadOnly(const wchar_t* path);
     // Takes the view's control as the client window when the view has replaced it.
     void FollowViewWindow();

@@ -106,10 +106,11 @@ void LoadSettings(FrameSettings& settings) {
     SetLastFilePath(ReadString(key.Get(), kLastFilePath));
 }
 
-void SaveSettings(HWND edit, HWND toolbar, HFONT editFont) {
+void SaveSettings(HWND edit, HWND toolbar, HFONT editFont, bool wrapDeclined) {
     UniqueRegistryKey key = OpenSettingsKey(true);
     if (!key) return;
-    bool wordWrap = (GetWindowLongW(edit, GWL_STYLE) & ES_WANTRETURN) != 0;
+    // Word wrap declined for a document's long lines is still the user's choice.
+    bool wordWrap = wrapDeclined || (GetWindowLongW(edit, GWL_STYLE) & ES_WANTRETURN) != 0;
     WriteNumber(key.Get(), kWordWrap, wordWrap ? 1 : 0);
     if (toolbar) WriteNumber(key.Get(), kToolBarVisible, (GetWindowLongW(toolbar, GWL_STYLE) & WS_VISIBLE) ? 1 : 0);
     SaveEditFont(editFont, key.Get());

@@ -26,9 +26,10 @@ struct FrameSettings {
 void LoadSettings(FrameSettings& settings);
 
 // Writes the settings of a frame that is allowed to close: word wrap from the
-// edit control's style, the toolbar's visibility when there is a toolbar
+// edit control's style (on also when it was declined for the document's long
+// lines), the toolbar's visibility when there is a toolbar
 // window, the edit font when there is one, and LastFilePath.
-void SaveSettings(HWND edit, HWND toolbar, HFONT editFont);
+void SaveSettings(HWND edit, HWND toolbar, HFONT editFont, bool wrapDeclined = false);
 
 // The description new edit fonts start from: the platform's default
 // proportional user-interface font.

@@ -151,6 +151,16 @@ TEST_F(SettingsTest, SaveWritesWhatTheFrameShows) {
     SaveSettings(edit, nullptr, nullptr);
     EXPECT_TRUE(SettingsKeyGuard::ReadNumber(L"ToolBarVisible", &value));
     EXPECT_EQ(value, 7u);
+
+    // Word wrap declined for a document's long lines stays on in the settings.
+    HWND unwrapped = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    SaveSettings(unwrapped, nullptr, nullptr, true);
+    EXPECT_TRUE(SettingsKeyGuard::ReadNumber(L"WordWrap", &value));
+    EXPECT_EQ(value, 1u);
+    SaveSettings(unwrapped, nullptr, nullptr);
+    EXPECT_TRUE(SettingsKeyGuard::ReadNumber(L"WordWrap", &value));
+    EXPECT_EQ(value, 0u);
+    DestroyWindow(unwrapped);
     DestroyWindow(edit);
     DestroyWindow(toolbar);
 }

@@ -293,3 +293,29 @@ TEST_F(EditViewDocumentTest, WordWrapWithoutTheWholeTextKeepsTheWindow) {
     view.failRead = false;
     EXPECT_EQ(StreamedText(before), L"must survive");
 }
+
+// A line too long to wrap quickly keeps word wrap off, on loading and on
+// switching, with the text exact; the next document wraps again.
+TEST_F(EditViewDocumentTest, WordWrapIsDeclinedForALineTooLongToWrap) {
+    std::string longLine(EditView::kLongestWrappedLine + 1, 'w');
+    std::wstring longPath = WriteFile(L"long-line.txt", "first\n" + longLine + "\n");
+    std::wstring shortPath = WriteFile(L"short-lines.txt", "alpha\nbeta\n");
+    ASSERT_TRUE(view.LoadDocument(shortPath.c_str(), TextEncoding::AutoDetect));
+    ASSERT_TRUE(view.SetWordWrap(true));
+    EXPECT_FALSE(view.WrapDeclined());
+
+    ASSERT_TRUE(view.LoadDocument(longPath.c_str(), TextEncoding::AutoDetect));
+    EXPECT_FALSE(GetWindowLongW(view.Handle(), GWL_STYLE) & ES_WANTRETURN);
+    EXPECT_TRUE(view.WrapDeclined());
+    EXPECT_TRUE(view.WrapWanted());
+    const std::string expected = "first\r\n" + longLine + "\r\n";
+    EXPECT_TRUE(StreamedText(view.Handle()) == std::wstring(expected.begin(), expected.end()));
+    HWND unwrapped = view.Handle();
+    EXPECT_EQ(view.SetWordWrap(true), unwrapped);
+    EXPECT_TRUE(view.WrapDeclined());
+    EXPECT_FALSE(GetWindowLongW(unwrapped, GWL_STYLE) & ES_WANTRETURN);
+
+    ASSERT_TRUE(view.LoadDocument(shortPath.c_str(), TextEncoding::AutoDetect));
+    EXPECT_TRUE(GetWindowLongW(view.Handle(), GWL_STYLE) & ES_WANTRETURN);
+    EXPECT_FALSE(view.WrapDeclined());
+}
