@@ -206,6 +206,21 @@ std::string LinesOfLetters(size_t bytes) {
     return lines;
 }
 
+// Loads the file into the host's view and prints how long it took, how long
+// its first paint took and the longest time the window did not answer.
+void TimedLoad(bench::ViewHost& host, const std::wstring& path, const char* name) {
+    HWND frame = GetParent(host.view.Handle());
+    Watchdog watchdog(frame);
+    const double start = bench::Now();
+    const bool ok = host.view.LoadDocument(path.c_str(), brevitex::TextEncoding::AutoDetect);
+    const double seconds = bench::Now() - start;
+    const double paint = Settle(frame);
+    const double silent = watchdog.Stop();
+    std::printf("longline 10 MB %-19s load %8.3f s, painted in %.3f s, the window did not answer for up to %7.3f s%s\n",
+                name, seconds, paint, silent, ok ? "" : "  (LOAD FAILED)");
+    std::fflush(stdout);
+}
+
 void RunLongLine(const bench::Options&) {
     if (!ReadyForViews("longline")) return;
     const std::string lines = LinesOfLetters(size_t{10} * 1000 * 1000);
@@ -229,34 +244,14 @@ void RunLongLine(const bench::Options&) {
             return;
         }
         bench::ViewHost host(one.style);
-        HWND frame = GetParent(host.view.Handle());
-        ShowWindow(frame, SW_SHOWNA);
-        Watchdog watchdog(frame);
-        const double start = bench::Now();
-        const bool ok = host.view.LoadDocument(path.c_str(), brevitex::TextEncoding::AutoDetect);
-        const double seconds = bench::Now() - start;
-        const double paint = Settle(frame);
-        const double silent = watchdog.Stop();
-        std::printf("longline 10 MB %-19s load %8.3f s, painted in %.3f s, the window did not answer for up to %7.3f s%s\n",
-                    name, seconds, paint, silent, ok ? "" : "  (LOAD FAILED)");
-        std::fflush(stdout);
+        ShowWindow(GetParent(host.view.Handle()), SW_SHOWNA);
+        TimedLoad(host, path, name);
     }
     // Loads one after another in one view: over a long document, and the one after that.
     if (!bench::WriteFileBytes(path, lines)) return;
     bench::ViewHost host;
-    HWND frame = GetParent(host.view.Handle());
-    ShowWindow(frame, SW_SHOWNA);
-    for (const char* name : {"first", "over it", "after it"}) {
-        Watchdog watchdog(frame);
-        const double start = bench::Now();
-        const bool ok = host.view.LoadDocument(path.c_str(), brevitex::TextEncoding::AutoDetect);
-        const double seconds = bench::Now() - start;
-        const double paint = Settle(frame);
-        const double silent = watchdog.Stop();
-        std::printf("longline 10 MB in lines, %-8s load %8.3f s, painted in %.3f s, the window did not answer for up to %7.3f s%s\n",
-                    name, seconds, paint, silent, ok ? "" : "  (LOAD FAILED)");
-        std::fflush(stdout);
-    }
+    ShowWindow(GetParent(host.view.Handle()), SW_SHOWNA);
+    for (const char* name : {"in lines, first", "in lines, over it", "in lines, after it"}) TimedLoad(host, path, name);
     DeleteFileW(path.c_str());
 }
 
