@@ -640,8 +640,7 @@ bool EditView::FillInPlace(const WideString& text, DWORD style, LoadProgress& pr
     progress.SetCancellable(false);
     DropHistory();
     DestroyRetired();
-    const bool restyled = IsWordWrapped() != ((style & ES_WANTRETURN) != 0);
-    if (HoldsLongText() || madeBeside_ || restyled) {
+    if (HoldsLongText() || madeBeside_ || WrapsUnlike(style)) {
         const HWND old = hwnd_;
         if (!ReplaceControl(style, style)) return false;
         progress.Redirect(old, hwnd_);
@@ -793,6 +792,8 @@ void EditView::NewDocument() {
     Send(EM_EMPTYUNDOBUFFER);
     Send(EM_SETMODIFY, FALSE);
 }
+
+bool EditView::WrapsUnlike(DWORD style) const { return IsWordWrapped() != ((style & ES_WANTRETURN) != 0); }
 
 DWORD EditView::StyleForText(const WideString& text) {
     bool wrap = WrapWanted();

@@ -208,6 +208,8 @@ private:
     // The style for a text about to be shown: word wrap as wanted, unless a
     // line is too long to wrap (which wrapDeclined_ remembers).
     DWORD StyleForText(const WideString& text);
+    // Whether the control's word wrap differs from the style's.
+    bool WrapsUnlike(DWORD style) const;
     // Destroys the control, then creates a new one in its place with the
     // style, or else with the fallback style; false when neither could be
     // created, leaving the view without a window.

@@ -33,8 +33,7 @@ bool EditView::RestoreRecovery(const RecoveryRecord& record) {
     DropHistory();
     DestroyRetired();
     const DWORD style = StyleForText(record.text);
-    const bool restyled = IsWordWrapped() != ((style & ES_WANTRETURN) != 0);
-    if (HoldsLongText() || madeBeside_ || restyled) {
+    if (HoldsLongText() || madeBeside_ || WrapsUnlike(style)) {
         if (!ReplaceControl(style, style)) return false;
     }
     if (!FillControl(record.text)) {

@@ -4,10 +4,10 @@
 // the load ends. While the control streams, the thread answers messages sent
 // to it from other threads and paints the bar, and Esc (or the Back key)
 // cancels the load; other keys pressed meanwhile are handed back to the queue
-// when the load ends, in their order (dropped after a cancel). An Esc or Back
-// that can no longer cancel is dropped. The same holds
-// while the file is read and decoded on a thread of its own. Nothing else
-// reaches the view or the frame in the meantime.
+// when the load ends, in their order (dropped after a cancel), and an Esc or
+// Back that can no longer cancel is dropped. The same holds while the file is
+// read and decoded on a thread of its own. Nothing else reaches the view or
+// the frame in the meantime.
 #pragma once
 
 #include <windows.h>
